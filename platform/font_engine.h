@@ -1,0 +1,27 @@
+#pragma once
+// The bridge from a font object to Qt's font engine: which Qt font draws it, and
+// the cell metrics GDI would report for that font.
+
+#include "platform/font.h"
+
+#include <QFont>
+
+namespace platform {
+
+// The text cell above and below the baseline, in pixels (GDI's tmAscent, tmDescent).
+struct CellMetrics {
+    int ascent = 0;
+    int descent = 0;
+
+    int height() const { return ascent + descent; }
+};
+
+// Monochrome, unkerned, fully hinted: the classic look. The bundled fonts are
+// registered on first use; a family that is not there falls back to fontconfig's match.
+QFont qt_font_for(const StdFont& font);
+
+// From the font's own Windows metrics (VDMX, else OS/2 win ascent and descent),
+// else Qt's metrics for a font that carries neither.
+CellMetrics cell_metrics(const QFont& font);
+
+} // namespace platform
