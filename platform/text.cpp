@@ -10,9 +10,21 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace platform {
+
+// The ink of one text, as runs of pixels relative to the text cell's top-left corner.
+struct TextMask {
+    struct Run {
+        int dy, dx0, dx1; // row, columns dx0 <= dx < dx1
+    };
+    int advance = 0;
+    std::vector<Run> runs;
+};
 
 struct ResolvedFont {
     explicit ResolvedFont(const StdFont& font)
@@ -23,8 +35,9 @@ struct ResolvedFont {
     QFont qt;
     QFontMetrics metrics;
     CellMetrics cell;
-    // Glyphs are drawn here first; kept between calls so a repaint does not reallocate it.
-    mutable QImage scratch;
+    // A button draws the same caption many times a paint and every paint: the ink of
+    // the last few texts is kept, so only a new text is laid out and rasterised.
+    mutable std::map<std::string, TextMask, std::less<>> masks;
 };
 
 namespace {
@@ -50,38 +63,57 @@ const ResolvedFont* resolve(DeviceContext& dc)
     return dc.resolved_font.get();
 }
 
-struct Box {
-    int x0, y0, x1, y1;
+constexpr size_t max_cached_masks = 32;
+// Ink is kept for this many pixels of a text at most; a longer one is measured in full.
+constexpr int max_ink_width = 32767;
 
-    bool empty() const { return x0 >= x1 || y0 >= y1; }
-};
-
-// The pixels of `surface` the text can reach: its cell widened by a margin for glyphs
-// that overhang it (italics, accents), clipped to the surface.
-Box reachable_box(const Surface& surface, int64_t x, int64_t y, int64_t advance, const CellMetrics& cell)
+// Draws the glyphs opaque on a transparent image with room around the cell for glyphs
+// that overhang it (italics, accents), and keeps the covered pixels as runs.
+TextMask rasterise(const ResolvedFont& font, const QString& text)
 {
-    const int64_t margin = cell.height() / 2 + 2;
-    return {int(std::clamp<int64_t>(x - margin, 0, surface.width())),
-            int(std::clamp<int64_t>(y - margin, 0, surface.height())),
-            int(std::clamp<int64_t>(x + advance + margin, 0, surface.width())),
-            int(std::clamp<int64_t>(y + cell.height() + margin, 0, surface.height()))};
-}
-
-// Draws the glyphs opaque on a transparent scratch image whose origin is the box's corner.
-const QImage& render(const ResolvedFont& font, const QString& text, int64_t x, int64_t y, const Box& box)
-{
-    const int width = box.x1 - box.x0, height = box.y1 - box.y0;
-    QImage& image = font.scratch;
-    if (image.width() < width || image.height() < height)
-        image = QImage(std::max(width, image.width()), std::max(height, image.height()),
-                       QImage::Format_ARGB32_Premultiplied);
+    TextMask mask;
+    mask.advance = font.metrics.horizontalAdvance(text);
+    const int margin = font.cell.height() / 2 + 2;
+    QImage image(std::min(mask.advance, max_ink_width) + 2 * margin, font.cell.height() + 2 * margin,
+                 QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::TextAntialiasing, false);
     painter.setFont(font.qt);
     painter.setPen(Qt::white);
-    painter.drawText(QPointF(double(x - box.x0), double(y + font.cell.ascent - box.y0)), text);
-    return image;
+    painter.drawText(QPointF(margin, margin + font.cell.ascent), text);
+    painter.end();
+    for (int row = 0; row < image.height(); ++row) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(row));
+        for (int column = 0; column < image.width();) {
+            if (qAlpha(line[column]) < 128) {
+                ++column;
+                continue;
+            }
+            const int start = column;
+            while (column < image.width() && qAlpha(line[column]) >= 128)
+                ++column;
+            mask.runs.push_back({row - margin, start - margin, column - margin});
+        }
+    }
+    return mask;
+}
+
+const TextMask& mask_for(const ResolvedFont& font, const char* text, int count)
+{
+    const std::string_view key(text, size_t(count));
+    auto it = font.masks.find(key);
+    if (it != font.masks.end())
+        return it->second;
+    if (font.masks.size() >= max_cached_masks)
+        font.masks.clear();
+    return font.masks.emplace(std::string(key), rasterise(font, decode(text, count))).first->second;
+}
+
+// A coordinate far off the surface, brought into int range without moving it onto it.
+int clamp_to(int64_t v, int limit)
+{
+    return int(std::clamp<int64_t>(v, -1, int64_t(limit) + 1));
 }
 
 } // namespace
@@ -97,17 +129,13 @@ BOOL TextOutA(HDC dc, int x, int y, const char* text, int count)
     const ResolvedFont* font = resolve(*dc);
     if (!font)
         return FALSE;
-    const QString decoded = decode(text, count);
-    const Box box = reachable_box(*dc->surface, x, y, font->metrics.horizontalAdvance(decoded), font->cell);
-    if (box.empty())
-        return TRUE;
-    const QImage& image = render(*font, decoded, x, y, box);
-    for (int row = box.y0; row < box.y1; ++row) {
-        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(row - box.y0));
-        for (int column = box.x0; column < box.x1; ++column) {
-            if (qAlpha(line[column - box.x0]) >= 128)
-                dc->surface->set_pixel(column, row, dc->text_colour);
-        }
+    Surface& surface = *dc->surface;
+    for (const auto& run : mask_for(*font, text, count).runs) {
+        const int64_t row = int64_t(y) + run.dy;
+        if (row < 0 || row >= surface.height())
+            continue;
+        surface.fill_span(int(row), clamp_to(int64_t(x) + run.dx0, surface.width()),
+                          clamp_to(int64_t(x) + run.dx1, surface.width()), dc->text_colour);
     }
     return TRUE;
 }
@@ -125,7 +153,7 @@ BOOL GetTextExtentPoint32A(HDC dc, const char* text, int count, SIZE* size)
         return FALSE;
     size->cy = font->cell.height();
     if (count > 0)
-        size->cx = font->metrics.horizontalAdvance(decode(text, count));
+        size->cx = mask_for(*font, text, count).advance;
     return TRUE;
 }
 

@@ -226,4 +226,23 @@ TEST(Text, ResolvedFontFollowsTheFontObject)
     EXPECT_EQ(extent(dc, "Узнать"), bold);
 }
 
+TEST(Text, AHugeTextIsMeasuredInFullButInkedOnlyOverItsFirst32767Pixels)
+{
+    const std::string text(200000, 'W');
+    auto changed_when_drawn_at = [&](int x) {
+        Surface surface = patterned(20, 20);
+        DeviceContext dc(surface);
+        dc.font = font("Tahoma", false);
+        EXPECT_GT(extent(dc, text).cx, 100000);
+        EXPECT_EQ(TextOutA(&dc, x, 0, text.data(), int(text.size())), TRUE);
+        int changed = 0;
+        for (int y = 0; y < 20; ++y)
+            for (int column = 0; column < 20; ++column)
+                changed += surface.pixel(column, y) != background(column, y);
+        return changed;
+    };
+    EXPECT_GT(changed_when_drawn_at(-100), 0);
+    EXPECT_EQ(changed_when_drawn_at(-40000), 0);
+}
+
 } // namespace
