@@ -184,6 +184,9 @@ public:
     void UserControl_Resize() override;
     void UserControl_Show() override;
     void UserControl_InitProperties() override;
+    void UserControl_ReadProperties(platform::PropertyBag& PropBag) override;
+    void UserControl_WriteProperties(platform::PropertyBag& PropBag) override;
+    void UserControl_Terminate() override;
 
     // Read-only views of the private state, for the window layer and tests.
     bool is_down() const { return ButtonDown; }
