@@ -1,6 +1,6 @@
-// Test binaries draw text, which needs a QGuiApplication; CTest's discovery runs
+// Test binaries draw text and make windows, which need a QApplication; CTest's discovery runs
 // them at build time, with no display, so default to the offscreen platform.
-#include <QGuiApplication>
+#include <QApplication>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -8,7 +8,7 @@
 int main(int argc, char** argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
