@@ -1,12 +1,21 @@
+// Velmora: the program starts with its splash window and ends with its main window.
+
+#include "app/program.h"
+
 #include <QApplication>
-#include <QWidget>
+#include <QMessageBox>
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QWidget window;
-    window.setWindowTitle(QStringLiteral("Velmora"));
-    window.resize(368, 193);
-    window.show();
-    return app.exec();
+    QApplication application(argc, argv);
+    platform::forms::Forms forms;
+    try {
+        app::register_program(forms);
+    } catch (const std::exception& e) {
+        QMessageBox::critical(nullptr, QStringLiteral("Velmora"), QString::fromStdString(e.what()));
+        return 1;
+    }
+    forms.set_on_main_unloaded([] { QApplication::quit(); });
+    forms["Form8"].Show();
+    return application.exec();
 }

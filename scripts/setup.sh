@@ -8,6 +8,8 @@ packages=(
   libcurl4-openssl-dev
   fonts-wine
   libgtest-dev libgmock-dev googletest libbenchmark-dev
+  libcpp-httplib-dev
+  xvfb xauth xdotool
 )
 
 missing=()

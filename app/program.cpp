@@ -1,0 +1,57 @@
+#include "app/program.h"
+
+#include "app/main_window.h"
+#include "app/splash_window.h"
+#include "button/ww.h"
+
+#include <QFile>
+
+namespace app {
+
+using platform::forms::Form;
+using platform::forms::FormCode;
+
+platform::WindowDefinition embedded_definition(const std::string& name)
+{
+    QFile file(QStringLiteral(":/windows/%1.window").arg(QString::fromStdString(name)));
+    if (!file.open(QIODevice::ReadOnly))
+        throw platform::DefinitionError("no window definition for " + name);
+    const QByteArray bytes = file.readAll();
+    return platform::parse_window_definition(std::string_view(bytes.constData(), size_t(bytes.size())));
+}
+
+namespace {
+
+template <typename Code>
+platform::forms::Forms::CodeFactory code_of()
+{
+    return [](Form& form) -> std::unique_ptr<FormCode> { return std::make_unique<Code>(form); };
+}
+
+// A button instance: sized by the definition, then filled from its saved property set.
+std::unique_ptr<platform::UserControlHandlers> make_button(Form& form, const platform::ControlDefinition& d,
+                                                           platform::UserControl*& host)
+{
+    auto button = std::make_unique<button::ww>(d.name);
+    host = &button->UserControl;
+    button->UserControl.set_Width(float(d.integer("Width", 1200)));
+    button->UserControl.set_Height(float(d.integer("Height", 500)));
+    button->UserControl_InitProperties();
+    const std::string click = d.name + "_Click";
+    button->events.Click = [&form, click] { form.raise(click); };
+    return button;
+}
+
+} // namespace
+
+void register_program(platform::forms::Forms& forms)
+{
+    forms.add_control_kind("ww", make_button);
+    forms.add("Form8", embedded_definition("Form8"), code_of<SplashWindow>());
+    forms.add("Form1", embedded_definition("Form1"), code_of<MainWindow>());
+    for (const char* name : {"Form2", "Form3", "Form4", "Form5", "Form6", "Form7"})
+        forms.add(name, embedded_definition(name), nullptr);
+    forms.set_main("Form1");
+}
+
+} // namespace app

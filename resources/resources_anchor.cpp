@@ -1,0 +1,1 @@
+// The embedded window definitions and pictures hang on this library.
