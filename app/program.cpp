@@ -3,6 +3,8 @@
 #include "app/main_window.h"
 #include "app/splash_window.h"
 #include "button/ww.h"
+#include "button/ww_persist.h"
+#include "platform/property_bag.h"
 
 #include <QFile>
 
@@ -36,7 +38,13 @@ std::unique_ptr<platform::UserControlHandlers> make_button(Form& form, const pla
     host = &button->UserControl;
     button->UserControl.set_Width(float(d.integer("Width", 1200)));
     button->UserControl.set_Height(float(d.integer("Height", 500)));
-    button->UserControl_InitProperties();
+    const std::vector<uint8_t>* stored = d.bytes("PropertySet");
+    if (stored && !stored->empty()) {
+        platform::PropertyBag bag = platform::PropertyBag::from_stored(*stored);
+        button::read_instance_set(*button, bag);
+    } else {
+        button->UserControl_InitProperties();
+    }
     const std::string click = d.name + "_Click";
     button->events.Click = [&form, click] { form.raise(click); };
     return button;

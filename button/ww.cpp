@@ -11,6 +11,7 @@ namespace button {
 ww::ww(std::string display_name) : UserControl(std::move(display_name))
 {
     UserControl.set_handlers(this);
+    UserControl.set_Name("ww");
 }
 
 ww::~ww()

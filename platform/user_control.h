@@ -135,6 +135,11 @@ public:
     static double ScaleX(double value, int from, int to);
     static double ScaleY(double value, int from, int to) { return ScaleX(value, from, to); }
 
+    // The control's own name as the host gives it (the control class, not the instance's
+    // name in its container, which is Ambient.DisplayName).
+    const std::string& Name() const { return m_name; }
+    void set_Name(std::string name) { m_name = std::move(name); }
+
     platform::Ambient Ambient;
     void PropertyChanged(std::string_view name) { m_changed.emplace_back(name); }
     const std::vector<std::string>& changed_properties() const { return m_changed; }
@@ -169,6 +174,7 @@ private:
     void sync_font();
 
     HWND m_window;
+    std::string m_name = "UserControl";
     UserControlHandlers* m_handlers = nullptr;
     UserControlSite* m_site = nullptr;
     Surface m_surface;
