@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <charconv>
+#include <cmath>
 
 namespace platform {
 
@@ -20,8 +21,9 @@ int64_t ControlDefinition::integer(std::string_view key, int64_t fallback) const
     const auto* v = find(key);
     if (!v)
         return fallback;
+    // A decimal rounds half to even; one beyond the integer range is no integer.
     if (v->kind == DefinitionValue::Kind::Number)
-        return int64_t(v->number);
+        return std::fabs(v->number) < 9.2e18 ? int64_t(std::nearbyint(v->number)) : fallback;
     return v->kind == DefinitionValue::Kind::Integer ? v->integer : fallback;
 }
 
@@ -68,6 +70,7 @@ public:
     WindowDefinition parse()
     {
         std::vector<ControlDefinition*> open;
+        std::vector<int> opened_on; // the line of each open block's header
         WindowDefinition root;
         bool have_root = false;
         while (next_line()) {
@@ -81,6 +84,7 @@ public:
                 if (open.empty())
                     fail("'end' without a block");
                 open.pop_back();
+                opened_on.pop_back();
                 continue;
             }
             if (peek() == '=') {
@@ -107,11 +111,15 @@ public:
                 child.name = name;
                 open.push_back(&child);
             }
+            opened_on.push_back(m_line);
         }
         if (!have_root)
             fail("no window");
-        if (!open.empty())
-            fail("a block without its 'end'");
+        if (!open.empty()) {
+            // Name the innermost block left open, where it begins.
+            m_line = opened_on.back();
+            fail("'" + open.back()->kind + " " + open.back()->name + "' without its 'end'");
+        }
         return root;
     }
 
@@ -176,7 +184,7 @@ private:
             } else if (word == "picture") {
                 v.kind = DefinitionValue::Kind::Picture;
                 expect('(');
-                v.text = quoted();
+                v.text = cp1251_to_utf8(quoted());
                 expect(')');
             } else if (word == "bytes") {
                 v.kind = DefinitionValue::Kind::Bytes;

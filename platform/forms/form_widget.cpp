@@ -1,5 +1,7 @@
 #include "platform/forms/form_widget.h"
 
+#include "platform/font_engine.h"
+
 #include <QCloseEvent>
 #include <QMenuBar>
 #include <QPainter>
@@ -35,6 +37,11 @@ QMenuBar* FormWidget::menu_bar()
     if (!m_menu_bar) {
         m_menu_bar = new QMenuBar(this);
         m_menu_bar->setNativeMenuBar(false);
+        // The classic menu font, tight enough for the menus to fit the window's width.
+        StdFont font;
+        font.name = "Tahoma";
+        m_menu_bar->setFont(qt_font_for(font));
+        m_menu_bar->setStyleSheet(QStringLiteral("QMenuBar::item { padding: 2px 5px; }"));
         layout_client();
     }
     return m_menu_bar;

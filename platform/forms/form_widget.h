@@ -22,12 +22,13 @@ public:
     // Asked before the window closes; false keeps it open.
     void set_close_handler(std::function<bool()> handler) { m_close_handler = std::move(handler); }
     void close_without_asking();
+    // Places the menu bar (now that it holds its menus) and the client area under it.
+    void layout_client();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void layout_client();
 
     QWidget* m_client;
     QMenuBar* m_menu_bar = nullptr;

@@ -5,6 +5,7 @@
 #include "platform/errors.h"
 #include "platform/colour.h"
 #include "platform/forms/form_widget.h"
+#include "platform/forms/tooltip.h"
 
 #include <QAction>
 #include <QApplication>
@@ -78,6 +79,7 @@ Picture LoadPicture(const std::string& path)
 Form::Form(Forms& forms, const WindowDefinition& definition)
     : m_forms(forms), m_name(definition.name), m_window(create_window()), m_widget(std::make_unique<FormWidget>())
 {
+    register_window_widget(m_window, m_widget.get());
     m_widget->setWindowFlags(flags_of(definition));
     m_widget->setWindowTitle(q(definition.text("Caption")));
     m_widget->set_client_size(pixels(double(definition.integer("ClientWidth", 4800))),
@@ -96,6 +98,7 @@ Form::Form(Forms& forms, const WindowDefinition& definition)
     m_widget->set_close_handler([this] { return Unload(); });
     try {
         build(definition);
+        m_widget->layout_client();
     } catch (...) {
         m_controls.clear();
         destroy_window(m_window);
