@@ -11,7 +11,8 @@ BOOL MoveToEx(HDC dc, int x, int y, POINT* previous);
 // Draws from the current position up to, not including, (x, y), which becomes current.
 BOOL LineTo(HDC dc, int x, int y);
 // Counter-clockwise elliptic arc in the box, from the ray through the start point to
-// the ray through the end point. The box is taken as given, also when reversed.
+// the ray through the end point. A reversed box is put in order first: same pixels,
+// same direction.
 BOOL Arc(HDC dc, int left, int top, int right, int bottom, int x_start, int y_start, int x_end,
          int y_end);
 // Outline only (hollow brush), corners of width x height ellipses.
