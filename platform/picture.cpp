@@ -40,23 +40,37 @@ POINT cursor_hot_spot(std::span<const uint8_t> bytes)
     return {LONG(bytes[10] | (bytes[11] << 8)), LONG(bytes[12] | (bytes[13] << 8))};
 }
 
-// Of an icon file's images, the largest at the most colours, as a picture shows it.
-QImage best_image(QImageReader& reader)
+// Every image of an icon or cursor file.
+std::vector<QImage> all_images(QImageReader& reader)
 {
-    QImage best;
+    std::vector<QImage> frames;
     const int count = std::max(reader.imageCount(), 1);
     for (int i = 0; i < count; ++i) {
         if (i > 0 && !reader.jumpToImage(i))
             break;
         QImage image = reader.read();
-        if (image.isNull())
-            continue;
-        if (best.isNull() || image.width() * image.height() > best.width() * best.height() ||
-            (image.size() == best.size() && image.depth() > best.depth()))
-            best = image;
+        if (!image.isNull())
+            frames.push_back(std::move(image));
+    }
+    return frames;
+}
+
+// The image nearest the size wanted; at equal distance the one with more colours, then
+// the earlier one.
+size_t nearest_frame(const std::vector<QImage>& frames, int width, int height)
+{
+    size_t best = 0;
+    for (size_t i = 1; i < frames.size(); ++i) {
+        const auto distance = [&](const QImage& f) { return std::abs(f.width() - width) + std::abs(f.height() - height); };
+        const int d = distance(frames[i]), b = distance(frames[best]);
+        if (d < b || (d == b && frames[i].depth() > frames[best].depth()))
+            best = i;
     }
     return best;
 }
+
+// An icon shows at the classic system icon size where it has that image.
+constexpr int icon_size = 32;
 
 } // namespace
 
@@ -76,12 +90,21 @@ std::shared_ptr<StdPicture> StdPicture::from_bytes(std::span<const uint8_t> byte
     // Icons and cursors are read by the icon reader whatever their file name says.
     QImageReader reader(&buffer, kind == Kind::Bitmap ? QByteArray() : QByteArray("ico"));
     reader.setDecideFormatFromContent(true);
-    QImage image = kind == Kind::Bitmap ? reader.read() : best_image(reader);
-    if (image.isNull())
+    std::vector<QImage> frames;
+    if (kind == Kind::Bitmap)
+        frames.push_back(reader.read());
+    else
+        frames = all_images(reader);
+    if (frames.empty() || frames.front().isNull())
         return nullptr;
+    for (auto& frame : frames)
+        frame = frame.convertToFormat(QImage::Format_ARGB32);
+    const size_t shown = nearest_frame(frames, icon_size, icon_size);
     const POINT hot_spot = kind == Kind::Cursor ? cursor_hot_spot(bytes) : POINT {};
-    return std::shared_ptr<StdPicture>(new StdPicture(kind, image.convertToFormat(QImage::Format_ARGB32), hot_spot,
-                                                      std::vector<uint8_t>(bytes.begin(), bytes.end())));
+    auto picture = std::shared_ptr<StdPicture>(
+        new StdPicture(kind, frames[shown], hot_spot, std::vector<uint8_t>(bytes.begin(), bytes.end())));
+    picture->m_frames = std::move(frames);
+    return picture;
 }
 
 StdPicture::StdPicture(const Surface& snapshot)
@@ -108,6 +131,13 @@ const QImage& StdPicture::image() const
         }
     }
     return m_image;
+}
+
+const QImage& StdPicture::image_for(int width, int height) const
+{
+    if (m_frames.size() < 2)
+        return image();
+    return m_frames[nearest_frame(m_frames, width, height)];
 }
 
 int StdPicture::pixel_width() const

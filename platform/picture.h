@@ -31,6 +31,8 @@ public:
     int pixel_height() const;
     // ARGB32, not premultiplied. A surface snapshot is converted on first use.
     const QImage& image() const;
+    // Of an icon's images, the one nearest the size it is shown at.
+    const QImage& image_for(int width, int height) const;
     // Cursors only: the hot spot inside the image.
     POINT hot_spot() const { return m_hot_spot; }
     // The file the picture was decoded from (empty for a surface snapshot).
@@ -44,6 +46,7 @@ private:
     mutable QImage m_image;
     POINT m_hot_spot;
     Surface m_snapshot; // pixels of a host image, kept as drawn
+    std::vector<QImage> m_frames; // every image of an icon or cursor file
     std::vector<uint8_t> m_bytes;
 };
 

@@ -2,6 +2,7 @@
 
 #include "platform/forms/form_widget.h"
 #include "platform/forms/forms.h"
+#include "platform/forms/tooltip.h"
 #include "platform/forms/user_control_widget.h"
 
 #include "platform/colour.h"
@@ -116,6 +117,7 @@ Control::~Control()
 void Control::attach(QWidget* widget, const ControlDefinition& d)
 {
     m_widget = widget;
+    register_window_widget(m_window, widget);
     widget->setGeometry(pixels(double(d.integer("Left"))), pixels(double(d.integer("Top"))),
                         pixels(double(d.integer("Width"))), pixels(double(d.integer("Height"))));
     widget->setFont(qt_font_for(font_of(d)));
@@ -320,7 +322,8 @@ void ImageArea::set_Picture(Picture picture)
         label->clear();
         return;
     }
-    const QImage& image = m_picture->image();
+    // A stretched area shows the icon image nearest its own size.
+    const QImage& image = m_stretch ? m_picture->image_for(label->width(), label->height()) : m_picture->image();
     label->setPixmap(QPixmap::fromImage(image));
     if (!m_stretch)
         label->resize(image.size());
