@@ -1,6 +1,7 @@
 #include "platform/forms/user_control_widget.h"
 
 #include "platform/colour.h"
+#include "platform/forms/tooltip.h"
 
 #include <QCursor>
 #include <QImage>
@@ -91,6 +92,7 @@ UserControlWidget::UserControlWidget(UserControl& host, QWidget* parent) : QWidg
     setAttribute(Qt::WA_OpaquePaintEvent);
     host.set_site(this);
     set_window_backend(host.hWnd(), this);
+    register_window_widget(host.hWnd(), this);
     resize(host.pixel_width(), host.pixel_height());
     setCursor(cursor_of(host));
 }
