@@ -1,5 +1,7 @@
 #include "app/main_window.h"
 
+#include "app/command_catalogue.h"
+
 #include <QString>
 
 namespace app {
@@ -12,6 +14,7 @@ MainWindow::MainWindow(platform::forms::Form& form) : Me(form)
     form.on("ww6_Click", [this] { ww6_Click(); });
     form.on("Text1_Change", [this] { Text1_Change(); });
     form.on("Text1_Click", [this] { Text1_Click(); });
+    bind_command_catalogue(form);
 }
 
 void MainWindow::Form_Load()

@@ -1,7 +1,13 @@
 #include "app/program.h"
 
+#include "app/button_code_window.h"
+#include "app/information_window.h"
+#include "app/ip_button_window.h"
 #include "app/main_window.h"
+#include "app/screenshot_window.h"
+#include "app/search_window.h"
 #include "app/splash_window.h"
+#include "app/userbar_window.h"
 #include "button/ww.h"
 #include "button/ww_persist.h"
 #include "platform/property_bag.h"
@@ -57,8 +63,12 @@ void register_program(platform::forms::Forms& forms)
     forms.add_control_kind("ww", make_button);
     forms.add("Form8", embedded_definition("Form8"), code_of<SplashWindow>());
     forms.add("Form1", embedded_definition("Form1"), code_of<MainWindow>());
-    for (const char* name : {"Form2", "Form3", "Form4", "Form5", "Form6", "Form7"})
-        forms.add(name, embedded_definition(name), nullptr);
+    forms.add("Form2", embedded_definition("Form2"), code_of<ButtonCodeWindow>());
+    forms.add("Form3", embedded_definition("Form3"), code_of<ScreenshotWindow>());
+    forms.add("Form4", embedded_definition("Form4"), code_of<InformationWindow>());
+    forms.add("Form5", embedded_definition("Form5"), code_of<UserbarWindow>());
+    forms.add("Form6", embedded_definition("Form6"), code_of<IpButtonWindow>());
+    forms.add("Form7", embedded_definition("Form7"), code_of<SearchWindow>());
     forms.set_main("Form1");
 }
 

@@ -218,6 +218,17 @@ private:
 
     // Shape renderers.
     void DrawRectangle();
+    void DrawRoundedRectangle();
+    void DrawEllipse();
+    void DrawDiamond();
+    void DrawTriangleUp();
+    void DrawTriangleLeft();
+    void DrawTriangleRight();
+    void DrawTriangleDown();
+    void DrawArrowUp();
+    void DrawArrowLeft();
+    void DrawArrowRight();
+    void DrawArrowDown();
 
     // Every setter's steps: store, mark changed by the exact name, repaint.
     template <typename T>

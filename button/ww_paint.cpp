@@ -274,12 +274,19 @@ void ww::SetMaskAndPen()
 void ww::DrawShape()
 {
     switch (ButtonShape) {
-    case ShapeRectangle:
-        DrawRectangle();
-        break;
-    default:
-        // No renderer: no outline, and the window keeps the region it had.
-        break;
+    case ShapeRectangle: DrawRectangle(); break;
+    case ShapeRoundedRectangle: DrawRoundedRectangle(); break;
+    case ShapeEllipse: DrawEllipse(); break;
+    case ShapeDiamond: DrawDiamond(); break;
+    case ShapeTriangleUp: DrawTriangleUp(); break;
+    case ShapeTriangleLeft: DrawTriangleLeft(); break;
+    case ShapeTriangleRight: DrawTriangleRight(); break;
+    case ShapeTriangleDown: DrawTriangleDown(); break;
+    case ShapeArrowUp: DrawArrowUp(); break;
+    case ShapeArrowLeft: DrawArrowLeft(); break;
+    case ShapeArrowRight: DrawArrowRight(); break;
+    case ShapeArrowDown: DrawArrowDown(); break;
+    default: break; // no renderer: no outline, and the window keeps the region it had
     }
 }
 

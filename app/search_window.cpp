@@ -1,0 +1,6 @@
+// Placeholder: being written.
+#include "app/search_window.h"
+
+namespace app {
+SearchWindow::SearchWindow(platform::forms::Form& form) : Me(form) { (void)Me; }
+} // namespace app

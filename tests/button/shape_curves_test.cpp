@@ -1,0 +1,1 @@
+#include "tests/button/button_fixture.h"
