@@ -1,1 +1,281 @@
+#include "app/url_picture.h"
+
+#include "platform/http.h"
+#include "platform/temp_path.h"
+#include "tests/support/http_server.h"
+
+#include <QBuffer>
+#include <QImage>
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+namespace {
+
+using namespace platform;
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+using Bytes = std::vector<uint8_t>;
+
+// A 1 x 1 GIF (Qt writes none).
+const Bytes tiny_gif = {0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x01, 0x00, 0x01, 0x00, 0x80, 0x00, 0x00, 0xFF, 0xFF,
+                        0xFF, 0x00, 0x00, 0x00, 0x21, 0xF9, 0x04, 0x01, 0x00, 0x00, 0x00, 0x00, 0x2C, 0x00, 0x00,
+                        0x00, 0x00, 0x01, 0x00, 0x01, 0x00, 0x00, 0x02, 0x02, 0x44, 0x01, 0x00, 0x3B};
+
+Bytes encoded(int width, int height, const char* format)
+{
+    QImage image(width, height, QImage::Format_ARGB32);
+    image.fill(QColor(200, 40, 90));
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    EXPECT_TRUE(image.save(&buffer, format)) << format;
+    return Bytes(data.begin(), data.end());
+}
+
+Bytes all_bytes()
+{
+    Bytes bytes;
+    for (int round = 0; round < 2; ++round)
+        for (int b = 0; b < 256; ++b)
+            bytes.push_back(uint8_t(b));
+    return bytes;
+}
+
+Bytes bytes_of(std::string_view text) { return {text.begin(), text.end()}; }
+
+Bytes file_bytes(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A fresh directory that is removed with everything in it.
+struct ScratchDir {
+    ScratchDir()
+    {
+        std::string pattern = (fs::temp_directory_path() / "velmora-test-XXXXXX").string();
+        path = ::mkdtemp(pattern.data()) ? pattern : std::string();
+    }
+    ~ScratchDir()
+    {
+        std::error_code ignored;
+        fs::remove_all(path, ignored);
+    }
+    fs::path path;
+};
+
+// A local picture server and a temporary directory of the test's own.
+class UrlPictureTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        HttpLimits quick;
+        quick.connect_timeout = 2s;
+        quick.stall_timeout = 700ms;
+        quick.total_timeout = 2500ms;
+        quick.body_ceiling = 256 * 1024;
+        set_http_limits(quick);
+        bodies = {
+            {"/gif", tiny_gif},
+            {"/jpeg", encoded(8, 6, "JPG")},
+            {"/png", encoded(5, 3, "PNG")},
+            {"/ico", encoded(16, 16, "ICO")},
+            {"/bytes", all_bytes()},
+            {"/long", Bytes(5000, 'L')},
+            {"/short", bytes_of("short")},
+            {"/empty", {}},
+            {"/text", bytes_of("GIF? no, plain text")},
+        };
+        auto& r = server.routes();
+        for (const auto& [path, body] : bodies)
+            r.Get(path, [&body](const httplib::Request&, httplib::Response& res) {
+                res.set_content(reinterpret_cast<const char*>(body.data()), body.size(), "image/gif");
+            });
+        r.Get("/missing", [](const httplib::Request&, httplib::Response& res) {
+            res.status = 404;
+            res.set_content("<html>404 Not Found</html>", "text/html");
+        });
+        r.Get("/missing-gif", [](const httplib::Request&, httplib::Response& res) {
+            res.status = 404;
+            res.set_content(reinterpret_cast<const char*>(tiny_gif.data()), tiny_gif.size(), "image/gif");
+        });
+        r.Get("/redirect", [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/jpeg"); });
+        r.Get("/stall", [this](const httplib::Request&, httplib::Response& res) {
+            res.set_chunked_content_provider("image/gif", [this](size_t, httplib::DataSink&) {
+                server.wait_until_released();
+                return false;
+            });
+        });
+        r.Get("/endless", [this](const httplib::Request&, httplib::Response& res) {
+            res.set_content_provider("image/gif", [this](size_t offset, httplib::DataSink& sink) {
+                if (offset == 0 && !sink.write(reinterpret_cast<const char*>(tiny_gif.data()), tiny_gif.size()))
+                    return false;
+                const std::string block(16 * 1024, '\0');
+                return sink.write(block.data(), block.size()) && !server.wait_until_released(0ms);
+            });
+        });
+        server.start();
+    }
+
+    void TearDown() override
+    {
+        server.stop();
+        set_http_limits(saved);
+    }
+
+    fs::path private_dir() const { return temp.path / ("velmora-" + std::to_string(::geteuid())); }
+    fs::path temp_file() const { return private_dir() / "img_temp.bmp"; }
+    std::string url(std::string_view path) const { return server.url(path); }
+
+    test::NoProxyEnv no_proxy;
+    ScratchDir temp;
+    test::ScopedEnv runtime_dir {"XDG_RUNTIME_DIR", std::nullopt};
+    test::ScopedEnv tmpdir {"TMPDIR", temp.path.string()};
+    HttpLimits saved = http_limits();
+    std::map<std::string, Bytes> bodies;
+    test::LocalHttpServer server;
+};
+
+TEST_F(UrlPictureTest, PicturesLoadByContentAlthoughTheFileSaysBmp)
+{
+    struct Case {
+        const char* path;
+        int width;
+        int height;
+        StdPicture::Kind kind;
+        const char* served; // the body that reaches the file
+    };
+    const Case cases[] = {
+        {"/gif", 1, 1, StdPicture::Kind::Bitmap, "/gif"},
+        {"/jpeg", 8, 6, StdPicture::Kind::Bitmap, "/jpeg"},
+        {"/png", 5, 3, StdPicture::Kind::Bitmap, "/png"},
+        {"/ico", 16, 16, StdPicture::Kind::Icon, "/ico"},
+        {"/missing-gif", 1, 1, StdPicture::Kind::Bitmap, "/gif"}, // an error page that is a picture
+        {"/redirect", 8, 6, StdPicture::Kind::Bitmap, "/jpeg"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        const Picture picture = app::URLPicture(url(c.path));
+        ASSERT_TRUE(picture);
+        EXPECT_EQ(picture->pixel_width(), c.width);
+        EXPECT_EQ(picture->pixel_height(), c.height);
+        EXPECT_EQ(picture->kind(), c.kind);
+        EXPECT_EQ(file_bytes(temp_file()), bodies.at(c.served));
+    }
+    const auto seen = server.seen();
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen[0].user_agent, "Mozilla/4.0");
+}
+
+TEST_F(UrlPictureTest, TheFileHoldsExactlyTheLastBody)
+{
+    EXPECT_EQ(app::URLText(url("/bytes")), bodies.at("/bytes"));
+    EXPECT_FALSE(app::URLPicture(url("/bytes")));
+    EXPECT_EQ(file_bytes(temp_file()), bodies.at("/bytes")); // NUL and 128-255 unchanged
+
+    app::URLPicture(url("/long"));
+    app::URLPicture(url("/short"));
+    EXPECT_EQ(file_bytes(temp_file()), bytes_of("short")); // nothing of the longer body left
+    EXPECT_EQ(fs::status(private_dir()).permissions(), fs::perms::owner_all);
+    EXPECT_EQ(fs::status(temp_file()).permissions() & (fs::perms::group_all | fs::perms::others_all),
+              fs::perms::none);
+    // No staging file is left beside it.
+    EXPECT_EQ(std::distance(fs::directory_iterator(private_dir()), fs::directory_iterator()), 1);
+}
+
+TEST_F(UrlPictureTest, FailuresGiveAnEmptyPictureNeverThePreviousOne)
+{
+    struct Case {
+        std::string url;
+        Bytes file; // what the temporary file then holds
+    };
+    const test::UnusedPort closed;
+    const Case cases[] = {
+        {url("/empty"), {}},
+        {url("/missing"), bytes_of("<html>404 Not Found</html>")},
+        {url("/text"), bodies.at("/text")},
+        {closed.url("/gif"), {}},                     // refused
+        {"http://pictures.velmora.invalid/gif", {}}, // unknown host
+        {"velmora.example/gif", {}},                 // no scheme
+        {url("/stall"), {}},                         // headers, then nothing
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.url);
+        ASSERT_TRUE(app::URLPicture(url("/gif")));
+        EXPECT_FALSE(app::URLPicture(c.url));
+        EXPECT_EQ(file_bytes(temp_file()), c.file);
+    }
+}
+
+TEST_F(UrlPictureTest, AnEndlessBodyStopsAtTheCeiling)
+{
+    // What came before the cut is handed to the loader, as after any broken read.
+    const auto start = std::chrono::steady_clock::now();
+    app::URLPicture(url("/endless"));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
+    EXPECT_EQ(fs::file_size(temp_file()), 256u * 1024u);
+}
+
+TEST_F(UrlPictureTest, NothingIsWrittenThroughADirectoryPlantedByAnother)
+{
+    ScratchDir elsewhere;
+    fs::create_directory_symlink(elsewhere.path, private_dir());
+    EXPECT_EQ(GetTempPathA(0, nullptr), 0u);
+    EXPECT_FALSE(app::URLPicture(url("/gif")));
+    EXPECT_TRUE(fs::is_empty(elsewhere.path));
+    EXPECT_TRUE(fs::is_symlink(private_dir()));
+    fs::remove(private_dir());
+
+    // A file in its place, or a directory of somebody else's.
+    std::ofstream(private_dir()) << "not a directory";
+    EXPECT_EQ(GetTempPathA(0, nullptr), 0u);
+    fs::remove(private_dir());
+    if (::geteuid() == 0) {
+        fs::create_directory(private_dir());
+        ASSERT_EQ(::chown(private_dir().c_str(), 65534, 65534), 0);
+        EXPECT_EQ(GetTempPathA(0, nullptr), 0u);
+        EXPECT_FALSE(app::URLPicture(url("/gif")));
+        EXPECT_TRUE(fs::is_empty(private_dir()));
+    }
+}
+
+TEST_F(UrlPictureTest, ALinkInPlaceOfTheFileIsReplacedNotFollowed)
+{
+    ScratchDir elsewhere;
+    const fs::path target = elsewhere.path / "precious";
+    std::ofstream(target) << "keep me";
+    ASSERT_FALSE(private_temp_directory().empty());
+    fs::create_symlink(target, temp_file());
+    ASSERT_TRUE(app::URLPicture(url("/gif")));
+    EXPECT_EQ(file_bytes(target), bytes_of("keep me"));
+    EXPECT_FALSE(fs::is_symlink(temp_file()));
+    EXPECT_EQ(file_bytes(temp_file()), tiny_gif);
+}
+
+TEST_F(UrlPictureTest, TempPathIsAPrivateDirectoryEndingInASlash)
+{
+    const std::string expected = private_dir().string() + "/";
+    char buffer[260];
+    std::fill(std::begin(buffer), std::end(buffer), 'x');
+    EXPECT_EQ(GetTempPathA(3, buffer), expected.size() + 1); // too small: the size it needs
+    EXPECT_EQ(buffer[0], 'x');
+    EXPECT_EQ(GetTempPathA(260, buffer), expected.size());
+    EXPECT_EQ(std::string(buffer), expected);
+    EXPECT_EQ(fs::status(private_dir()).permissions(), fs::perms::owner_all);
+
+    fs::permissions(private_dir(), fs::perms::all); // opened up by mistake: closed again
+    EXPECT_EQ(GetTempPathA(260, buffer), expected.size());
+    EXPECT_EQ(fs::status(private_dir()).permissions(), fs::perms::owner_all);
+
+    ScratchDir runtime;
+    test::ScopedEnv env("XDG_RUNTIME_DIR", runtime.path.string() + "/");
+    EXPECT_EQ(private_temp_directory(), runtime.path.string() + "/velmora/");
+}
+
+} // namespace

@@ -1,1 +1,341 @@
+#include "platform/http.h"
+
+#include "tests/support/http_server.h"
+
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <future>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using namespace platform;
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+std::vector<uint8_t> bytes_of(std::string_view text) { return {text.begin(), text.end()}; }
+
+// Every byte value, NUL and 128-255 included, three times over.
+std::vector<uint8_t> all_bytes()
+{
+    std::vector<uint8_t> bytes;
+    for (int round = 0; round < 3; ++round)
+        for (int b = 0; b < 256; ++b)
+            bytes.push_back(uint8_t(b));
+    return bytes;
+}
+
+std::string text_of(const std::vector<uint8_t>& bytes) { return {bytes.begin(), bytes.end()}; }
+
+struct Fetched {
+    bool opened = false;
+    std::vector<uint8_t> body;
+    BOOL last_read = TRUE; // the result of the read that returned 0 bytes
+};
+
+// Opens, then reads in blocks of 4096 until a read returns 0 bytes.
+Fetched fetch(const std::string& url, DWORD access = INTERNET_OPEN_TYPE_PRECONFIG, const char* proxy = nullptr,
+              const char* headers = nullptr)
+{
+    Fetched result;
+    const HINTERNET internet = InternetOpenA("Mozilla/4.0", access, proxy, nullptr, 0);
+    EXPECT_NE(internet, 0u);
+    const HINTERNET file = InternetOpenUrlA(internet, url.c_str(), headers, 0, 0, 0);
+    result.opened = file != 0;
+    std::vector<uint8_t> buffer(4096);
+    for (DWORD read = 1; file != 0 && read != 0;) {
+        result.last_read = InternetReadFile(file, buffer.data(), DWORD(buffer.size()), &read);
+        result.body.insert(result.body.end(), buffer.begin(), buffer.begin() + read);
+    }
+    if (file)
+        InternetCloseHandle(file);
+    InternetCloseHandle(internet);
+    return result;
+}
+
+class HttpTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        HttpLimits quick;
+        quick.connect_timeout = 2s;
+        quick.stall_timeout = 1500ms;
+        quick.total_timeout = 2500ms;
+        quick.body_ceiling = ceiling;
+        set_http_limits(quick);
+        auto& r = server.routes();
+        r.Get("/bytes", [](const httplib::Request&, httplib::Response& res) {
+            const auto body = all_bytes();
+            res.set_content(reinterpret_cast<const char*>(body.data()), body.size(), "image/gif");
+        });
+        r.Get("/missing", [](const httplib::Request&, httplib::Response& res) {
+            res.status = 404;
+            res.set_content("<html>not here</html>", "text/html");
+        });
+        r.Get("/empty", [](const httplib::Request&, httplib::Response& res) { res.set_content("", "image/gif"); });
+        r.Get("/header", [](const httplib::Request& req, httplib::Response& res) {
+            res.set_content(req.get_header_value("X-Velmora"), "text/plain");
+        });
+        r.Get("/big", [](const httplib::Request&, httplib::Response& res) {
+            res.set_content(std::string(200'000, 'b'), "image/gif");
+        });
+        r.Get("/at-ceiling", [this](const httplib::Request&, httplib::Response& res) {
+            res.set_content(std::string(ceiling, 'c'), "image/gif");
+        });
+        r.Get("/over-ceiling", [this](const httplib::Request&, httplib::Response& res) {
+            res.set_content(std::string(ceiling + 1, 'o'), "image/gif");
+        });
+        r.Get("/redirect", [this](const httplib::Request&, httplib::Response& res) {
+            res.status = 302;
+            res.set_header("Location", server.url("/bytes"));
+            res.set_content("the redirect's own body", "text/plain");
+        });
+        r.Get("/redirect-relative", [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/bytes"); });
+        r.Get("/loop", [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/loop"); });
+        r.Get("/to-file", [](const httplib::Request&, httplib::Response& res) {
+            res.set_redirect("file:///etc/passwd");
+        });
+        r.Get("/silent", [this](const httplib::Request&, httplib::Response& res) {
+            server.wait_until_released(); // no status line, no headers
+            res.set_content("late", "text/plain");
+        });
+        r.Get("/headers-only", [this](const httplib::Request&, httplib::Response& res) {
+            res.set_chunked_content_provider("image/gif", [this](size_t, httplib::DataSink&) {
+                server.wait_until_released();
+                return false;
+            });
+        });
+        r.Get("/part", [this](const httplib::Request&, httplib::Response& res) {
+            res.set_chunked_content_provider("image/gif", [this](size_t offset, httplib::DataSink& sink) {
+                if (offset == 0)
+                    return sink.write("GIF89a-part", 11);
+                server.wait_until_released();
+                return false;
+            });
+        });
+        r.Get("/trickle", [this](const httplib::Request&, httplib::Response& res) {
+            res.set_chunked_content_provider("image/gif", [this](size_t, httplib::DataSink& sink) {
+                return sink.write("t", 1) && !server.wait_until_released(100ms);
+            });
+        });
+        r.Get("/endless", [this](const httplib::Request&, httplib::Response& res) {
+            res.set_content_provider("image/gif", [this](size_t, httplib::DataSink& sink) {
+                const std::string block(16 * 1024, 'e');
+                return sink.write(block.data(), block.size()) && !server.wait_until_released(0ms);
+            });
+        });
+        r.Get(R"(http://pictures\.velmora\.invalid/p)", [](const httplib::Request&, httplib::Response& res) {
+            res.set_content("by proxy", "text/plain");
+        });
+        server.start();
+    }
+
+    void TearDown() override
+    {
+        server.stop();
+        set_http_limits(saved);
+    }
+
+    static constexpr size_t ceiling = 256 * 1024;
+    test::NoProxyEnv no_proxy;
+    HttpLimits saved = http_limits();
+    test::LocalHttpServer server;
+};
+
+TEST_F(HttpTest, BodiesComeByteForByteWhateverTheStatus)
+{
+    struct Case {
+        const char* path;
+        std::vector<uint8_t> body;
+    };
+    const Case cases[] = {
+        {"/bytes", all_bytes()},
+        {"/missing", bytes_of("<html>not here</html>")}, // a 404 page is a body too
+        {"/empty", {}},
+        {"/big", std::vector<uint8_t>(200'000, 'b')},
+        {"/at-ceiling", std::vector<uint8_t>(ceiling, 'c')},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        const Fetched got = fetch(server.url(c.path));
+        EXPECT_TRUE(got.opened);
+        EXPECT_EQ(got.body, c.body);
+        EXPECT_EQ(got.last_read, TRUE);
+    }
+}
+
+TEST_F(HttpTest, RequestIsAGetWithTheAgentAndTheAddressAsTyped)
+{
+    fetch(server.url("/a b?q=x y&z=\xD0\xBF#frag"));
+    const auto seen = server.seen();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].method, "GET");
+    EXPECT_EQ(seen[0].user_agent, "Mozilla/4.0");
+    EXPECT_EQ(seen[0].target, "/a%20b?q=x%20y&z=%D0%BF"); // blanks and non-ASCII escaped, no fragment
+
+    EXPECT_EQ(text_of(fetch(server.url("/header"), INTERNET_OPEN_TYPE_PRECONFIG, nullptr,
+                            "X-Velmora: seen\r\nX-Other: 1\r\n").body),
+              "seen");
+}
+
+TEST_F(HttpTest, ReadsComeInBlocksOfWhatIsAvailable)
+{
+    const HINTERNET internet = InternetOpenA("Mozilla/4.0", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    const HINTERNET file = InternetOpenUrlA(internet, server.url("/big").c_str(), nullptr, 0, 0, 0);
+    ASSERT_NE(file, 0u);
+    DWORD available = 0;
+    ASSERT_EQ(InternetQueryDataAvailable(file, &available, 0, 0), TRUE);
+    EXPECT_EQ(available, HTTP_READ_BLOCK);
+
+    std::vector<uint8_t> buffer(150'000);
+    DWORD read = 0;
+    EXPECT_EQ(InternetReadFile(file, buffer.data(), 150'000, &read), TRUE);
+    EXPECT_EQ(read, 150'000u);
+    ASSERT_EQ(InternetQueryDataAvailable(file, &available, 0, 0), TRUE);
+    EXPECT_EQ(available, 50'000u);
+    EXPECT_EQ(InternetReadFile(file, buffer.data(), 150'000, &read), TRUE);
+    EXPECT_EQ(read, 50'000u);
+    EXPECT_EQ(InternetReadFile(file, buffer.data(), 150'000, &read), TRUE);
+    EXPECT_EQ(read, 0u);
+    ASSERT_EQ(InternetQueryDataAvailable(file, &available, 0, 0), TRUE);
+    EXPECT_EQ(available, 0u);
+
+    EXPECT_EQ(InternetCloseHandle(file), TRUE);
+    EXPECT_EQ(InternetReadFile(file, buffer.data(), 1, &read), FALSE); // closed
+    EXPECT_EQ(InternetQueryDataAvailable(file, &available, 0, 0), FALSE);
+    EXPECT_EQ(InternetCloseHandle(file), FALSE);
+    EXPECT_EQ(InternetCloseHandle(internet), TRUE);
+}
+
+TEST_F(HttpTest, AddressesThatCannotBeOpenedGiveNoHandle)
+{
+    const test::UnusedPort closed;
+    const std::string port = std::to_string(server.port());
+    const std::string cases[] = {
+        closed.url("/x"), // refused
+        "http://pictures.velmora.invalid/x", // unknown host
+        "file:///etc/passwd",
+        "ftp://127.0.0.1:" + port + "/bytes",
+        "127.0.0.1:" + port + "/bytes", // no scheme
+        "http://",
+        "",
+        server.url("/loop"),    // redirects without end
+        server.url("/to-file"), // a redirect to another scheme
+    };
+    for (const std::string& url : cases) {
+        SCOPED_TRACE(url);
+        const auto start = Clock::now();
+        EXPECT_FALSE(fetch(url).opened);
+        EXPECT_LT(Clock::now() - start, 3s);
+    }
+    EXPECT_EQ(server.seen().size(), size_t(1 + HTTP_MAX_REDIRECTS + 1)); // the loop's requests and /to-file's
+}
+
+TEST_F(HttpTest, RedirectsAreFollowedToTheBodyAtTheEnd)
+{
+    for (const char* path : {"/redirect", "/redirect-relative"}) {
+        SCOPED_TRACE(path);
+        const Fetched got = fetch(server.url(path));
+        EXPECT_TRUE(got.opened);
+        EXPECT_EQ(got.body, all_bytes()); // nothing of the redirect's own body
+    }
+}
+
+TEST_F(HttpTest, StalledAndSlowServersAreCutOffKeepingWhatCame)
+{
+    struct Case {
+        const char* path;
+        bool opened;
+        std::string body;
+    };
+    const Case cases[] = {
+        {"/silent", false, ""},         // no response within the stall time
+        {"/headers-only", true, ""},    // headers, then nothing: the read fails at once
+        {"/part", true, "GIF89a-part"}, // the part that came, then the read fails
+        {"/trickle", true, ""},         // a byte every 100 ms, until the total time is up
+    };
+    struct Outcome {
+        Fetched got;
+        Clock::duration took;
+    };
+    // All at once, so the waits overlap.
+    std::vector<std::future<Outcome>> outcomes;
+    for (const Case& c : cases)
+        outcomes.push_back(std::async(std::launch::async, [this, path = c.path] {
+            const auto start = Clock::now();
+            Fetched got = fetch(server.url(path));
+            return Outcome {std::move(got), Clock::now() - start};
+        }));
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        SCOPED_TRACE(c.path);
+        const Outcome outcome = outcomes[i].get();
+        EXPECT_EQ(outcome.got.opened, c.opened);
+        if (c.path == std::string_view("/trickle")) {
+            EXPECT_GE(outcome.got.body.size(), 5u);
+            EXPECT_GE(outcome.took, 2400ms);
+        } else {
+            EXPECT_EQ(text_of(outcome.got.body), c.body);
+        }
+        if (outcome.got.opened) {
+            EXPECT_EQ(outcome.got.last_read, FALSE);
+        }
+        EXPECT_LT(outcome.took, 4s);
+    }
+}
+
+TEST_F(HttpTest, BodiesStopAtTheCeiling)
+{
+    for (const char* path : {"/endless", "/over-ceiling"}) {
+        SCOPED_TRACE(path);
+        const Fetched got = fetch(server.url(path));
+        EXPECT_TRUE(got.opened);
+        EXPECT_EQ(got.body.size(), ceiling);
+        EXPECT_EQ(got.last_read, FALSE);
+    }
+}
+
+TEST_F(HttpTest, ProxyComesFromTheEnvironmentOrTheCall)
+{
+    const std::string proxy = "127.0.0.1:" + std::to_string(server.port());
+    {
+        test::ScopedEnv env("http_proxy", "http://" + proxy);
+        EXPECT_EQ(text_of(fetch("http://pictures.velmora.invalid/p").body), "by proxy");
+        EXPECT_FALSE(fetch("http://pictures.velmora.invalid/p", INTERNET_OPEN_TYPE_DIRECT).opened);
+    }
+    EXPECT_EQ(text_of(fetch("http://pictures.velmora.invalid/p", INTERNET_OPEN_TYPE_PROXY, proxy.c_str()).body),
+              "by proxy");
+    const auto seen = server.seen();
+    ASSERT_EQ(seen.size(), 2u);
+    for (const auto& request : seen) {
+        EXPECT_EQ(request.host, "pictures.velmora.invalid");
+        EXPECT_EQ(request.target, "http://pictures.velmora.invalid/p");
+    }
+}
+
+TEST(HttpHandles, AreNeverReusedAndBadArgumentsFail)
+{
+    std::vector<HINTERNET> handles;
+    for (int i = 0; i < 4; ++i) {
+        const HINTERNET h = InternetOpenA(nullptr, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+        ASSERT_NE(h, 0u);
+        if (!handles.empty()) {
+            EXPECT_GT(h, handles.back());
+        }
+        handles.push_back(h);
+        EXPECT_EQ(InternetCloseHandle(h), TRUE);
+    }
+    EXPECT_EQ(InternetOpenUrlA(handles[0], "http://127.0.0.1:1/", nullptr, 0, 0, 0), 0u); // closed session
+    EXPECT_EQ(InternetOpenA("a", 2, nullptr, nullptr, 0), 0u);
+    EXPECT_EQ(InternetOpenA("a", INTERNET_OPEN_TYPE_PROXY, nullptr, nullptr, 0), 0u);
+    DWORD count = 7;
+    EXPECT_EQ(InternetQueryDataAvailable(0, &count, 0, 0), FALSE);
+    EXPECT_EQ(InternetReadFile(0, nullptr, 10, &count), FALSE);
+    EXPECT_EQ(count, 0u);
+    EXPECT_EQ(InternetCloseHandle(0), FALSE);
+}
+
+} // namespace
