@@ -21,6 +21,10 @@ using platform::LONG;
 using platform::OLE_COLOR;
 using platform::POINT;
 
+// One triangle's or arrow's table: region, outline, style edges, focus outline
+// (button/shape_polygons.cpp).
+struct PolygonShape;
+
 // x, y: the top-left corner; width, height: the size (pixels).
 struct Box {
     LONG x = 0;
@@ -229,6 +233,10 @@ private:
     void DrawArrowLeft();
     void DrawArrowRight();
     void DrawArrowDown();
+    // The frame the triangles and arrows share, driven by one shape's table.
+    void DrawPolygonShape(const PolygonShape& shape);
+    // The diamond's own dotting of its focus outline, before Paint's.
+    void DotDiamondFocus();
 
     // Every setter's steps: store, mark changed by the exact name, repaint.
     template <typename T>
