@@ -1,5 +1,5 @@
 #pragma once
-// Form4: the information window.
+// Form4: the information window, with a link label to the author's site.
 
 #include "platform/forms/forms.h"
 
@@ -8,6 +8,8 @@ namespace app {
 class InformationWindow final : public platform::forms::FormCode {
 public:
     explicit InformationWindow(platform::forms::Form& form);
+
+    void Label5_Click();
 
 private:
     platform::forms::Form& Me;
