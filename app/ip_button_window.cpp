@@ -1,6 +1,2 @@
-// Placeholder: being written.
+// Form6's code is LinkCodeWindow's (userbar_window.cpp).
 #include "app/ip_button_window.h"
-
-namespace app {
-IpButtonWindow::IpButtonWindow(platform::forms::Form& form) : Me(form) { (void)Me; }
-} // namespace app

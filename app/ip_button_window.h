@@ -1,16 +1,13 @@
 #pragma once
-// Form6: the IP-button code window.
+// Form6: the IP-button code window, the userbar-code window's code over its own definition.
 
-#include "platform/forms/forms.h"
+#include "app/userbar_window.h"
 
 namespace app {
 
-class IpButtonWindow final : public platform::forms::FormCode {
+class IpButtonWindow final : public LinkCodeWindow {
 public:
-    explicit IpButtonWindow(platform::forms::Form& form);
-
-private:
-    platform::forms::Form& Me;
+    explicit IpButtonWindow(platform::forms::Form& form) : LinkCodeWindow(form, "Form5") {}
 };
 
 } // namespace app

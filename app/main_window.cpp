@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include "app/button_code_window.h"
 #include "app/command_catalogue.h"
 
 #include <QString>
@@ -15,6 +16,7 @@ MainWindow::MainWindow(platform::forms::Form& form) : Me(form)
     form.on("Text1_Change", [this] { Text1_Change(); });
     form.on("Text1_Click", [this] { Text1_Click(); });
     bind_command_catalogue(form);
+    bind_get_code(form);
 }
 
 void MainWindow::Form_Load()

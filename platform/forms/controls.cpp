@@ -14,6 +14,7 @@
 #include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QRadioButton>
@@ -40,6 +41,49 @@ std::string utf8(const QString& text)
 {
     return text.toStdString();
 }
+
+// A multi-line box's document splits lines at every carriage return, so each CR stands in
+// it as an invisible unassigned character, one for one: the text reads back exactly as
+// written (13, 13, 10 included), and positions in the document are positions in the text.
+constexpr char16_t document_cr = u'\u2065';
+
+QString to_document(const std::string& text)
+{
+    return q(text).replace(QChar(u'\r'), QChar(document_cr));
+}
+
+QString plain_text(QString document)
+{
+    return document.replace(QChar(document_cr), QChar(u'\r')).replace(QChar::ParagraphSeparator, QChar(u'\n'));
+}
+
+std::string from_document(const QString& document)
+{
+    return utf8(plain_text(document));
+}
+
+// The clipboard sees the text itself, its carriage returns included, both ways.
+class MultiLineEdit final : public QPlainTextEdit {
+public:
+    using QPlainTextEdit::QPlainTextEdit;
+
+protected:
+    QMimeData* createMimeDataFromSelection() const override
+    {
+        auto* data = new QMimeData;
+        data->setText(plain_text(textCursor().selectedText()));
+        return data;
+    }
+    void insertFromMimeData(const QMimeData* source) override
+    {
+        if (!source || !source->hasText())
+            return;
+        QTextCursor cursor = textCursor();
+        cursor.insertText(source->text().replace(QChar(u'\r'), QChar(document_cr)));
+        setTextCursor(cursor);
+        ensureCursorVisible();
+    }
+};
 
 QColor colour_of(int64_t ole)
 {
@@ -171,8 +215,8 @@ TextBox::TextBox(Form& form, const ControlDefinition& d) : Control(form, d), m_m
 {
     QWidget* parent = form.widget()->client();
     if (m_multi_line) {
-        auto* edit = new QPlainTextEdit(parent);
-        edit->setPlainText(q(d.text("Text")));
+        auto* edit = new MultiLineEdit(parent);
+        edit->setPlainText(to_document(d.text("Text")));
         edit->setVerticalScrollBarPolicy(d.integer("ScrollBars") & 2 ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
         edit->setHorizontalScrollBarPolicy(d.integer("ScrollBars") & 1 ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
         edit->setLineWrapMode(d.integer("ScrollBars") & 1 ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
@@ -198,14 +242,14 @@ TextBox::TextBox(Form& form, const ControlDefinition& d) : Control(form, d), m_m
 std::string TextBox::Text() const
 {
     if (m_multi_line)
-        return utf8(static_cast<QPlainTextEdit*>(m_widget.data())->toPlainText());
+        return from_document(static_cast<QPlainTextEdit*>(m_widget.data())->toPlainText());
     return utf8(static_cast<QLineEdit*>(m_widget.data())->text());
 }
 
 void TextBox::set_Text(const std::string& text)
 {
     if (m_multi_line)
-        static_cast<QPlainTextEdit*>(m_widget.data())->setPlainText(q(text));
+        static_cast<QPlainTextEdit*>(m_widget.data())->setPlainText(to_document(text));
     else
         static_cast<QLineEdit*>(m_widget.data())->setText(q(text));
 }
@@ -232,7 +276,7 @@ int32_t TextBox::SelLength() const
 std::string TextBox::SelText() const
 {
     if (m_multi_line)
-        return utf8(static_cast<QPlainTextEdit*>(m_widget.data())->textCursor().selectedText());
+        return from_document(static_cast<QPlainTextEdit*>(m_widget.data())->textCursor().selectedText());
     return utf8(static_cast<QLineEdit*>(m_widget.data())->selectedText());
 }
 
@@ -274,7 +318,7 @@ void TextBox::set_SelText(const std::string& text)
     if (m_multi_line) {
         auto* edit = static_cast<QPlainTextEdit*>(m_widget.data());
         QTextCursor cursor = edit->textCursor();
-        cursor.insertText(q(text));
+        cursor.insertText(to_document(text));
         edit->setTextCursor(cursor);
         return;
     }
