@@ -2,6 +2,7 @@
 
 #include "app/button_code_window.h"
 #include "app/command_catalogue.h"
+#include "app/site_lookup.h"
 
 #include <QString>
 
@@ -16,6 +17,7 @@ MainWindow::MainWindow(platform::forms::Form& form) : Me(form)
     form.on("Text1_Change", [this] { Text1_Change(); });
     form.on("Text1_Click", [this] { Text1_Click(); });
     bind_command_catalogue(form);
+    bind_site_lookup(form);
     bind_get_code(form);
 }
 
