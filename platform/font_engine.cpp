@@ -114,7 +114,12 @@ std::optional<CellMetrics> os2_metrics(const QByteArray& os2, int units_per_em, 
 QFont qt_font_for(const StdFont& font)
 {
     register_bundled_fonts();
-    QFont qt(QString::fromStdString(font.name));
+    // The bundled MS Sans Serif has bitmaps of its regular face only, which Qt does not
+    // embolden: its bold is drawn in Tahoma Bold, the nearest face we carry.
+    QString family = QString::fromStdString(font.name);
+    if (font.bold() && family.compare(QLatin1String("MS Sans Serif"), Qt::CaseInsensitive) == 0)
+        family = QStringLiteral("Tahoma");
+    QFont qt(family);
     qt.setPixelSize(pixel_size_of(font.size));
     qt.setWeight(QFont::Weight(font.weight <= 0 ? 400 : std::min<int>(font.weight, 1000)));
     qt.setItalic(font.italic);
@@ -122,7 +127,8 @@ QFont qt_font_for(const StdFont& font)
     qt.setStrikeOut(font.strikethrough);
     qt.setKerning(false);
     qt.setHintingPreference(QFont::PreferFullHinting);
-    qt.setStyleStrategy(QFont::StyleStrategy(QFont::NoAntialias | QFont::NoFontMerging));
+    // No shaping: one glyph per letter, as GDI draws them ("TM" must not become one sign).
+    qt.setStyleStrategy(QFont::StyleStrategy(QFont::NoAntialias | QFont::NoFontMerging | QFont::PreferNoShaping));
     return qt;
 }
 

@@ -383,10 +383,19 @@ OptionButton::OptionButton(Form& form, const ControlDefinition& d) : Control(for
         group = new QButtonGroup(form.widget()->client());
     group->addButton(button);
     button->setChecked(d.boolean("Value"));
-    QObject::connect(button, &QRadioButton::toggled, button, [this](bool on) {
-        if (on)
+    // Click: when the code turns it on, and on every click of the user, also on an option
+    // already chosen (a user's click turns it on first, which must not count twice).
+    auto clicking = std::make_shared<bool>(false);
+    QObject::connect(button, &QRadioButton::pressed, button, [clicking] { *clicking = true; });
+    QObject::connect(button, &QRadioButton::toggled, button, [this, clicking](bool on) {
+        if (on && !*clicking)
             raise("Click");
     });
+    QObject::connect(button, &QRadioButton::clicked, button, [this, clicking] {
+        *clicking = false;
+        raise("Click");
+    });
+    QObject::connect(button, &QRadioButton::released, button, [clicking] { *clicking = false; });
 }
 
 bool OptionButton::Value() const

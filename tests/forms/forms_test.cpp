@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -172,6 +173,28 @@ TEST_F(FormsTest, OptionButtonsOfAWindowAreOneGroup)
     main.option("Option2").set_Value(true);
     EXPECT_FALSE(main.option("Option1").Value());
     EXPECT_EQ(log, std::vector<std::string> {"Option2_Click"});
+}
+
+// A left click in the middle of a widget, as the user makes it.
+void click_on(QWidget* widget)
+{
+    const QPointF centre(widget->width() / 2.0, widget->height() / 2.0);
+    const QPointF global = widget->mapToGlobal(centre);
+    QMouseEvent press(QEvent::MouseButtonPress, centre, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, centre, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &press);
+    QApplication::sendEvent(widget, &release);
+}
+
+TEST_F(FormsTest, EveryUserClickOnAnOptionCountsOnce)
+{
+    Form& main = forms["Main"];
+    main.Show();
+    log.clear();
+    click_on(main.option("Option2").widget());
+    click_on(main.option("Option2").widget()); // already chosen: still a click
+    click_on(main.option("Option1").widget());
+    EXPECT_EQ(log, (std::vector<std::string> {"Option2_Click", "Option2_Click", "Option1_Click"}));
 }
 
 TEST_F(FormsTest, MenusTimersAndClicksReachTheirHandlersByName)

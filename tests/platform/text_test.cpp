@@ -245,4 +245,21 @@ TEST(Text, AHugeTextIsMeasuredInFullButInkedOnlyOverItsFirst32767Pixels)
     EXPECT_EQ(changed_when_drawn_at(-40000), 0);
 }
 
+TEST(Text, LettersStayApartAndBoldMsSansSerifIsBold)
+{
+    Surface surface(10, 10);
+    DeviceContext dc(surface);
+    dc.font = font("MS Sans Serif", false);
+    // No ligature: "TM" is as wide as its two letters.
+    EXPECT_EQ(extent(dc, "TM").cx, extent(dc, "T").cx + extent(dc, "M").cx);
+    auto ink_of = [](bool bold) {
+        Surface canvas(60, 20, 0xFFFFFF);
+        DeviceContext text_dc(canvas);
+        text_dc.font = font("MS Sans Serif", bold);
+        TextOutA(&text_dc, 2, 2, "HTML", 4);
+        return std::count(canvas.pixels().begin(), canvas.pixels().end(), 0u);
+    };
+    EXPECT_GT(ink_of(true), ink_of(false) * 5 / 4);
+}
+
 } // namespace
