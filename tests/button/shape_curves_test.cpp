@@ -21,19 +21,9 @@ const COLORREF dark = resolve_colour(COLOR_3DDKSHADOW);
 const COLORREF shadow = resolve_colour(COLOR_BTNSHADOW);
 const COLORREF light = resolve_colour(COLOR_3DHIGHLIGHT);
 
-// The blocks "dump W H" + rows of the oracle's answer fixtures/NAME.out.
 std::vector<std::string> oracle_dumps(const std::string& name)
 {
-    std::ifstream in(std::filesystem::path(VELMORA_FIXTURES_DIR) / (name + ".out"));
-    std::vector<std::string> dumps;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.rfind("dump ", 0) == 0)
-            dumps.emplace_back();
-        if (!dumps.empty())
-            dumps.back() += line + "\n";
-    }
-    return dumps;
+    return test_support::oracle_dumps((std::filesystem::path(VELMORA_FIXTURES_DIR) / (name + ".out")).string());
 }
 
 // An oracle dump as rows of hex colour words.

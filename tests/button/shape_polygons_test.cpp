@@ -29,18 +29,9 @@ const char* shape_name(LONG shape)
     return names[shape - ShapeTriangleUp];
 }
 
-// The oracle's answer fixtures/NAME.out cut into its "dump W H" blocks.
 std::vector<std::string> oracle_dumps(const std::string& name)
 {
-    std::ifstream in(std::filesystem::path(VELMORA_FIXTURES_DIR) / (name + ".out"));
-    std::vector<std::string> dumps;
-    for (std::string line; std::getline(in, line);) {
-        if (line.rfind("dump ", 0) == 0)
-            dumps.emplace_back();
-        if (!dumps.empty())
-            dumps.back() += line + "\n";
-    }
-    return dumps;
+    return test_support::oracle_dumps((std::filesystem::path(VELMORA_FIXTURES_DIR) / (name + ".out")).string());
 }
 
 // The oracle draws the focus outline light grey; the paint's dotting then blackens its

@@ -4,6 +4,7 @@
 #include "platform/raster.h"
 
 #include <cstdio>
+#include <fstream>
 #include <memory>
 #include <sstream>
 #include <stdexcept>
@@ -196,6 +197,19 @@ std::string picture_row(const std::string& expected, const std::string& actual, 
 }
 
 } // namespace
+
+std::vector<std::string> oracle_dumps(const std::string& out_file)
+{
+    std::ifstream in(out_file);
+    std::vector<std::string> dumps;
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("dump ", 0) == 0)
+            dumps.emplace_back();
+        if (!dumps.empty())
+            dumps.back() += line + "\n";
+    }
+    return dumps;
+}
 
 std::string describe_difference(const std::string& expected, const std::string& actual)
 {

@@ -7,6 +7,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace test_support {
 
@@ -17,6 +18,9 @@ std::string replay_gdi_script(std::string_view script);
 std::string dump_surface(const platform::Surface& surface);
 // "mask W H" followed by H rows of '#' (inside) and '.' (outside).
 std::string dump_mask(const platform::Region& region, int width, int height);
+
+// The "dump W H" blocks of an oracle answer file, each with its rows.
+std::vector<std::string> oracle_dumps(const std::string& out_file);
 
 // A readable account of where two replies differ, line by line; empty when equal.
 std::string describe_difference(const std::string& expected, const std::string& actual);
