@@ -448,6 +448,8 @@ Line::Line(Form& form, const ControlDefinition& d) : Control(form, d)
 
 Timer::Timer(Form& form, const ControlDefinition& d) : Control(form, d), m_timer(new QTimer)
 {
+    // Precise: a coarse timer may fire up to 5% early or late.
+    m_timer->setTimerType(Qt::PreciseTimer);
     m_timer->setInterval(int(d.integer("Interval")));
     QObject::connect(m_timer, &QTimer::timeout, m_timer, [this] { tick(); });
     if (d.boolean("Enabled", true) && m_timer->interval() > 0)
