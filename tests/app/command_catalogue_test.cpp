@@ -122,17 +122,8 @@ protected:
             main().menu(command).action()->trigger();
     }
 
-    // The one address the last command handed over, or a marker when none came.
-    std::string opened()
-    {
-        const auto call = opener.wait_for_call();
-        if (!call)
-            return "<nothing opened>";
-        EXPECT_EQ(call->args.size(), 1u);
-        return call->args.empty() ? "<no argument>" : call->args.front();
-    }
-
-    bool opened_nothing() { return !opener.wait_for_call(300ms); }
+    std::string opened() { return opener.wait_for_address(); }
+    bool opened_nothing() { return opener.nothing_opened(); }
 
     test_support::RegistrySandbox registry;
     Strings saved_opener = platform::open_command();

@@ -76,6 +76,18 @@ public:
         return call;
     }
 
+    // The one address the next call handed over, or a marker when none came.
+    std::string wait_for_address()
+    {
+        const auto call = wait_for_call();
+        if (!call)
+            return "<nothing opened>";
+        if (call->args.size() != 1)
+            return "<" + std::to_string(call->args.size()) + " arguments>";
+        return call->args.front();
+    }
+    bool nothing_opened() { return !wait_for_call(std::chrono::milliseconds(300)); }
+
 private:
     static std::string read(const std::string& path)
     {
