@@ -855,6 +855,25 @@ struct RegistryStore::State {
     bool frozen = false;
     std::map<HKEY, OpenKey> handles;
 
+    // `sub_key` under an open key, from the store as it now stands on disk.
+    struct Located {
+        OpenKey base;
+        std::vector<std::string> names;
+        std::string id;
+    };
+    LONG locate(HKEY key, LPCSTR sub_key, Located& out)
+    {
+        if (const LONG code = resolve(key, out.base))
+            return code;
+        if (const LONG code = split_path(sub_key, out.names))
+            return code;
+        refresh();
+        if (!tree.find(out.base.id))
+            return ERROR_KEY_DELETED;
+        out.id = KeyTree::id_of(out.base.id, out.names);
+        return ERROR_SUCCESS;
+    }
+
     LONG resolve(HKEY key, OpenKey& out) const
     {
         if (const char* root = root_name(key)) {
@@ -960,16 +979,10 @@ LONG RegistryStore::open_key(HKEY key, LPCSTR sub_key, REGSAM access, HKEY* resu
     *result = 0;
     auto& s = *m_state;
     std::lock_guard guard(s.mutex);
-    State::OpenKey base;
-    std::vector<std::string> names;
-    if (const LONG code = s.resolve(key, base))
+    State::Located at;
+    if (const LONG code = s.locate(key, sub_key, at))
         return code;
-    if (const LONG code = split_path(sub_key, names))
-        return code;
-    s.refresh();
-    if (!s.tree.find(base.id))
-        return ERROR_KEY_DELETED;
-    std::string id = KeyTree::id_of(base.id, names);
+    auto& [base, names, id] = at;
     if (!s.tree.find(id))
         return ERROR_FILE_NOT_FOUND;
     access = effective_access(access);
@@ -985,16 +998,10 @@ LONG RegistryStore::create_key(HKEY key, LPCSTR sub_key, REGSAM access, HKEY* re
     *result = 0;
     auto& s = *m_state;
     std::lock_guard guard(s.mutex);
-    State::OpenKey base;
-    std::vector<std::string> names;
-    if (const LONG code = s.resolve(key, base))
+    State::Located at;
+    if (const LONG code = s.locate(key, sub_key, at))
         return code;
-    if (const LONG code = split_path(sub_key, names))
-        return code;
-    s.refresh();
-    if (!s.tree.find(base.id))
-        return ERROR_KEY_DELETED;
-    std::string id = KeyTree::id_of(base.id, names);
+    auto& [base, names, id] = at;
     access = effective_access(access);
     bool created = false;
     if (s.tree.find(id)) {
