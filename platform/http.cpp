@@ -155,6 +155,13 @@ size_t take_body(char* data, size_t size, size_t count, void* user)
     const size_t bytes = size * count;
     const size_t room = transfer.ceiling - std::min(transfer.ceiling, transfer.body.size());
     const size_t taken = std::min(bytes, room);
+    if (transfer.body.empty()) {
+        // Room for the announced length at once (within the ceiling): no regrowing copies.
+        curl_off_t announced = -1;
+        if (curl_easy_getinfo(transfer.curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced) == CURLE_OK &&
+            announced > 0)
+            transfer.body.reserve(std::min(size_t(announced), transfer.ceiling));
+    }
     transfer.body.insert(transfer.body.end(), data, data + taken);
     return taken; // short of `bytes`: libcurl stops the transfer
 }

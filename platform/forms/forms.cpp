@@ -66,10 +66,15 @@ Picture LoadPicture(const std::string& path)
 {
     if (path.empty())
         return nullptr;
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in)
         throw RuntimeError(53, "File not found: '" + path + "'");
-    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // One read of the whole file: a downloaded picture may be megabytes.
+    const std::streamoff size = in.tellg();
+    std::vector<uint8_t> bytes(size > 0 ? size_t(size) : 0);
+    in.seekg(0);
+    if (!bytes.empty() && !in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size())))
+        throw RuntimeError(53, "File not found: '" + path + "'");
     Picture picture = StdPicture::from_bytes(bytes);
     if (!picture)
         throw RuntimeError(ERR_INVALID_PICTURE, "Invalid picture");
