@@ -2,6 +2,7 @@
 #include "app/program.h"
 #include "button/ww.h"
 #include "platform/forms/form_widget.h"
+#include "tests/services/registry_sandbox.h"
 
 #include <QApplication>
 #include <QString>
@@ -27,6 +28,7 @@ protected:
     {
         forms.collect();
     }
+    test_support::RegistrySandbox registry; // the main window reads and writes settings
     Forms forms;
     std::vector<std::string> messages;
     bool ended = false;
@@ -104,6 +106,7 @@ TEST_F(ProgramTest, EachWayOutUnloadsTheMainWindowAndEndsTheProgram)
     for (const auto& way_out : ways) {
         Forms run; // a new run of the program
         app::register_program(run);
+        run.set_message_box_hook([](const std::string&, int, const std::string&) { return 1; });
         bool run_ended = false;
         run.set_on_main_unloaded([&] { run_ended = true; });
         run["Form1"].Show();
