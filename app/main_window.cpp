@@ -24,6 +24,10 @@ MainWindow::MainWindow(platform::forms::Form& form) : Me(form)
 void MainWindow::Form_Load()
 {
     LoadSettings();
+    if (Me.text("Text39").Text() == "")
+        ShowFirstRunNotice();
+    else
+        AttachTips();
 }
 
 void MainWindow::Form_Unload(int16_t& /*Cancel*/)
@@ -54,9 +58,5 @@ void MainWindow::Text1_Click()
     box.set_SelStart(0);
     box.set_SelLength(int32_t(QString::fromStdString(box.Text()).size()));
 }
-
-// The registry store comes with the settings; until then the boxes keep their design texts.
-void MainWindow::LoadSettings() {}
-void MainWindow::SaveSettings() {}
 
 } // namespace app

@@ -1,7 +1,11 @@
 #pragma once
 // Form1: the main window: the site box, the result pictures, the buttons and the menus.
 
+#include "app/tooltip_ex.h"
 #include "platform/forms/forms.h"
+
+#include <memory>
+#include <string>
 
 namespace app {
 
@@ -20,7 +24,13 @@ public:
     void SaveSettings();
 
 private:
+    void ShowFirstRunNotice();
+    void AttachTips();
+    std::string SettingsSection() const;
+
     platform::forms::Form& Me;
+    // The balloon tips: made only on a run that starts with the first-run flag set, kept until the window goes.
+    std::unique_ptr<cToolTipEx> TT;
 };
 
 } // namespace app

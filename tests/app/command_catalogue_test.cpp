@@ -104,6 +104,8 @@ protected:
             return 1;
         });
         platform::set_open_command({opener.script()});
+        main(); // its own load shows the first-run notice
+        messages.clear();
     }
     ~CatalogueTest() override
     {
