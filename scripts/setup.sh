@@ -9,7 +9,7 @@ packages=(
   fonts-wine
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libcpp-httplib-dev
-  xvfb xauth xdotool
+  xvfb xauth xdotool x11-utils xclip imagemagick iproute2 python3
 )
 
 missing=()

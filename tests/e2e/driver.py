@@ -1,0 +1,813 @@
+#!/usr/bin/python3
+"""Drives the real program the way a newcomer meets it, through its X server only.
+
+Run by e2e_test.sh, normally inside private network, mount and PID namespaces where the
+picture services' host names lead to this script's own HTTP server on 127.0.0.1:80. The
+program gets its own Xvfb, settings folder, temporary folders and a recording xdg-open.
+Every step saves a screenshot into the artifacts folder; a failure saves one more.
+"""
+
+import argparse
+import ctypes
+import http.server
+import json
+import os
+import re
+import shutil
+import signal
+import socket
+import struct
+import subprocess
+import sys
+import threading
+import time
+import traceback
+import urllib.parse
+import zlib
+from collections import namedtuple
+
+PREFIX = "Работаем с сайтом: "
+# The site box's design text is the default site; loading it again changes nothing, so the
+# caption keeps the definition's until the box changes.
+DESIGN_CAPTION = "Velmora v2.0.0"
+DEFAULT_SITE = "orlanwerk.example"
+SITE = "e2e-site.example"
+NOTICE_TITLE = "Первый запуск"
+FIRST_RUN_FLAG = "Первый вход"
+CODE_WINDOW_TITLE = "Код кнопки"
+AGENT = "Mozilla/4.0"
+
+# The picture services' hosts, as the main window's hidden boxes name them.
+SERVICE_HOSTS = ["2ip.ru", "www.yandex.ru", "www.prchecker.info", "images.websnapr.com"]
+
+# What the server answers, by host and path: a plain picture of one colour each, so the
+# screenshot shows which one landed where.
+Picture = namedtuple("Picture", "width height colour")
+PICTURES = {
+    ("2ip.ru", "/_res/script/image.php"): Picture(88, 31, (255, 0, 0)),
+    ("2ip.ru", "/_res/userbar/ua-bar.gif"): Picture(350, 19, (0, 160, 0)),
+    ("www.yandex.ru", "/cycounter"): Picture(88, 31, (255, 0, 255)),
+    ("www.prchecker.info", "/prx.php"): Picture(80, 15, (255, 140, 0)),
+    ("images.websnapr.com", "/"): Picture(202, 152, (0, 200, 200)),
+}
+
+# The four GETs of one lookup, in the order the program makes them.
+LOOKUP_REQUESTS = [
+    ("2ip.ru", "/_res/script/image.php?type=5&lang=ru"),
+    ("2ip.ru", "/_res/userbar/ua-bar.gif"),
+    ("www.yandex.ru", "/cycounter?" + SITE),
+    ("www.prchecker.info", "/prx.php?s=http://" + SITE),
+]
+
+HOUSE_ADDRESS = "http://" + SITE
+# "Информация о сайте" > "Ссылки по Google": template, site, suffix.
+MENU_ADDRESS = "http://www.google.com/search?sourceid=navclient&ie=UTF-8&oe=UTF-8&q=link:" + SITE + "/&"
+
+CITATION_CODE = ('<a href="http://www.yandex.ru/cy?base=0&host=' + SITE + '" target=_blank> <img src="'
+                 'http://www.yandex.ru/cycounter?' + SITE + '" border="0"alt="Тиц Яндекс" width="88"height="31"></a>')
+PAGERANK_CODE = ('<a href="http://www.prchecker.info" target=_blank> <img src="'
+                 'http://www.prchecker.info/prx.php?s=http://' + SITE + '" border="0"alt="PageRank" width="80"height="15"></a>')
+
+# Window sizes in pixels: the client areas of the definitions (twips / 15).
+SPLASH_SIZE = (480, 202)
+MAIN_CLIENT = (368, 193)
+CODE_CLIENT = (312, 208)
+
+
+def twips(left, top, width, height):
+    """The centre of a control given in twips, in client pixels."""
+    return (round((left + width / 2) / 15), round((top + height / 2) / 15))
+
+
+# Controls of the main window (Form1.window) and the code window (Form2.window).
+SITE_BOX = twips(795, 1440, 4215, 375)
+FIND_OUT = twips(120, 1920, 2415, 375)
+GET_CODE = twips(3090, 1920, 2250, 375)
+HOUSE = twips(5040, 1440, 375, 375)
+EXIT = twips(5040, 2400, 375, 375)
+CODE_BOX_1 = twips(120, 360, 4455, 855)
+CODE_BOX_2 = twips(120, 1560, 4455, 975)
+
+# Where each result picture shows once fetched: its area's top left plus half its picture.
+RESULT_SPOTS = {
+    "IP address": ((216 + 44, 8 + 15), PICTURES[("2ip.ru", "/_res/script/image.php")].colour),
+    "IP userbar": ((8 + 175, 64 + 9), PICTURES[("2ip.ru", "/_res/userbar/ua-bar.gif")].colour),
+    "citation-index counter": ((72 + 44, 8 + 15), PICTURES[("www.yandex.ru", "/cycounter")].colour),
+    "PageRank badge": ((149 + 40, 40 + 7), PICTURES[("www.prchecker.info", "/prx.php")].colour),
+}
+# A spot of the banner that no result covers, and one of the bare background on the same row.
+BANNER_SPOT = (100, 50)
+BACKGROUND_SPOT = (64, 50)
+
+
+class Failure(Exception):
+    pass
+
+
+def die_with_driver():
+    """In the child before exec: killed when the driver goes, however it goes."""
+    libc = ctypes.CDLL(None, use_errno=True)
+    libc.prctl(1, signal.SIGKILL)  # PR_SET_PDEATHSIG
+
+
+def log(message):
+    print(message, flush=True)
+
+
+def wait_for(what, probe, timeout, interval=0.05):
+    """Polls `probe` until it gives something true; a probe may raise Failure to stop early."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = probe()
+        if value:
+            return value
+        if time.monotonic() >= deadline:
+            raise Failure(f"waited {timeout:g} s for {what}")
+        time.sleep(interval)
+
+
+def stop_process(process):
+    if process and process.poll() is None:
+        process.terminate()
+        try:
+            process.wait(5)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
+
+
+def hold(duration, probe, interval=0.05):
+    """Polls `probe` for the whole duration; it raises Failure when what it watches for shows."""
+    deadline = time.monotonic() + duration
+    while time.monotonic() < deadline:
+        probe()
+        time.sleep(interval)
+
+
+# ---- pictures
+
+def png_bytes(width, height, rgb):
+    """RGB rows as a PNG file."""
+    stride = width * 3
+    raw = b"".join(b"\0" + rgb[y * stride:(y + 1) * stride] for y in range(height))
+
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(raw, 6)) + chunk(b"IEND", b""))
+
+
+def solid_png(picture):
+    return png_bytes(picture.width, picture.height, bytes(picture.colour) * (picture.width * picture.height))
+
+
+class Screen:
+    """One capture of the root window."""
+
+    def __init__(self, ppm):
+        fields = []
+        pos = 0
+        while len(fields) < 4:
+            match = re.compile(rb"\s*(#[^\n]*\n\s*)*(\S+)").match(ppm, pos)
+            if not match:
+                raise Failure("unreadable screen capture")
+            fields.append(match.group(2))
+            pos = match.end()
+        if fields[0] != b"P6" or fields[3] != b"255":
+            raise Failure("unexpected screen capture format")
+        self.width, self.height = int(fields[1]), int(fields[2])
+        self.rgb = ppm[pos + 1:pos + 1 + self.width * self.height * 3]
+
+    def pixel(self, x, y):
+        i = (y * self.width + x) * 3
+        return tuple(self.rgb[i:i + 3])
+
+    def save(self, path):
+        with open(path, "wb") as f:
+            f.write(png_bytes(self.width, self.height, self.rgb))
+
+
+def close(a, b, tolerance):
+    return all(abs(p - q) <= tolerance for p, q in zip(a, b))
+
+
+# ---- the picture services
+
+class PictureServer:
+    """Answers the picture services' GETs and keeps each request."""
+
+    def __init__(self, address, log_path):
+        self.requests = []
+        self.lock = threading.Lock()
+        self.log_path = log_path
+        self.bodies = {key: solid_png(p) for key, p in PICTURES.items()}
+        server = self
+
+        class Handler(http.server.BaseHTTPRequestHandler):
+            def do_GET(self):
+                server.answer(self)
+
+            def log_message(self, *args):
+                pass
+
+        self.httpd = http.server.ThreadingHTTPServer(address, Handler)
+        self.httpd.daemon_threads = True
+        self.port = self.httpd.server_address[1]
+        self.thread = threading.Thread(target=self.httpd.serve_forever, daemon=True)
+        self.thread.start()
+
+    def answer(self, handler):
+        # Through a proxy the request line holds the whole address.
+        target = urllib.parse.urlsplit(handler.path)
+        host = (target.hostname or handler.headers.get("Host", "")).split(":")[0].lower()
+        path = target.path or "/"
+        full = path + ("?" + target.query if target.query else "")
+        record = {"host": host, "path": full, "agent": handler.headers.get("User-Agent"),
+                  "time": round(time.monotonic(), 3)}
+        with self.lock:
+            self.requests.append(record)
+            with open(self.log_path, "a") as f:
+                f.write(json.dumps(record, ensure_ascii=False) + "\n")
+        body = self.bodies.get((host, path))
+        handler.send_response(200 if body else 404)
+        handler.send_header("Content-Type", "image/png" if body else "text/plain")
+        handler.send_header("Content-Length", str(len(body or b"")))
+        handler.end_headers()
+        if body:
+            handler.wfile.write(body)
+
+    def seen(self):
+        with self.lock:
+            return list(self.requests)
+
+    def stop(self):
+        self.httpd.shutdown()
+        self.httpd.server_close()
+
+
+# ---- the X server and the program
+
+Window = namedtuple("Window", "id name x y width height type")
+
+
+class Display:
+    def __init__(self, work, artifacts):
+        self.work = work
+        self.artifacts = artifacts
+        self.process = None
+        self.env = None
+        self.root = None
+        self.log = None
+
+    def start(self, timeout=15):
+        auth = os.path.join(self.work, "xauthority")
+        cookie = os.urandom(16).hex()
+        deadline = time.monotonic() + timeout
+        first = 100 + os.getpid() % 400
+        xvfb_log = self.log = open(os.path.join(self.artifacts, "xvfb.log"), "ab")
+        for number in range(first, first + 200):
+            if os.path.exists(f"/tmp/.X{number}-lock") or os.path.exists(f"/tmp/.X11-unix/X{number}"):
+                continue
+            open(auth, "w").close()
+            subprocess.run(["xauth", "-q", "-f", auth, "add", f":{number}", "MIT-MAGIC-COOKIE-1", cookie], check=True)
+            self.process = subprocess.Popen(
+                ["Xvfb", f":{number}", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset", "-auth", auth],
+                stdin=subprocess.DEVNULL, stdout=xvfb_log, stderr=xvfb_log, preexec_fn=die_with_driver)
+            self.env = dict(os.environ, DISPLAY=f":{number}", XAUTHORITY=auth)
+            while time.monotonic() < deadline:
+                if self.process.poll() is not None:
+                    break  # the number was taken after all: try the next one
+                if subprocess.run(["xdotool", "getdisplaygeometry"], env=self.env, stdout=subprocess.DEVNULL,
+                                  stderr=subprocess.DEVNULL).returncode == 0:
+                    self.root = int(re.search(r"Window id: (0x[0-9a-f]+)", self.run("xwininfo", "-root")).group(1), 16)
+                    return
+                time.sleep(0.05)
+            if time.monotonic() >= deadline:
+                break
+        raise Failure("Xvfb did not start; see xvfb.log")
+
+    def stop(self):
+        stop_process(self.process)
+        if self.log:
+            self.log.close()
+
+    def run(self, *args, check=True, timeout=10):
+        try:
+            result = subprocess.run(args, env=self.env, stdin=subprocess.DEVNULL, capture_output=True,
+                                    timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise Failure(f"{' '.join(args)} did not answer in {timeout:g} s")
+        if check and result.returncode != 0:
+            raise Failure(f"{' '.join(args)} failed: {result.stderr.decode(errors='replace').strip()}")
+        return result.stdout.decode("utf-8", errors="replace")
+
+    def windows(self):
+        """The mapped top-level windows, the root left out."""
+        listing = self.run("xdotool", "search", "--onlyvisible", "--maxdepth", "1", "--name", "", check=False)
+        found = []
+        for wid in (int(w) for w in listing.split()):
+            if wid == self.root:
+                continue
+            out = self.run("xdotool", "getwindowname", str(wid), "getwindowgeometry", "--shell", str(wid), check=False)
+            lines = out.split("\n")
+            geometry = dict(line.split("=", 1) for line in lines[1:] if "=" in line)
+            if not {"X", "Y", "WIDTH", "HEIGHT"} <= geometry.keys():
+                continue  # gone meanwhile
+            kind = self.run("xprop", "-id", str(wid), "-notype", "_NET_WM_WINDOW_TYPE", check=False)
+            match = re.search(r"_NET_WM_WINDOW_TYPE_(\w+)", kind)
+            found.append(Window(wid, lines[0], int(geometry["X"]), int(geometry["Y"]), int(geometry["WIDTH"]),
+                                int(geometry["HEIGHT"]), match.group(1) if match else ""))
+        return found
+
+    def capture(self):
+        result = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], env=self.env, capture_output=True, timeout=20)
+        if result.returncode != 0:
+            raise Failure("screen capture failed: " + result.stderr.decode(errors="replace").strip())
+        return Screen(result.stdout)
+
+    def screenshot(self, name):
+        screen = self.capture()
+        screen.save(os.path.join(self.artifacts, name + ".png"))
+        return screen
+
+    def name(self, window):
+        return self.run("xdotool", "getwindowname", str(window.id), check=False).rstrip("\n")
+
+    def move(self, x, y):
+        # Not --sync: it waits for a motion, and there is none when the pointer is there already.
+        self.run("xdotool", "mousemove", str(x), str(y))
+        wait_for(f"the pointer at {x},{y}",
+                 lambda: self.run("xdotool", "getmouselocation", "--shell").startswith(f"X={x}\nY={y}\n"), 2)
+
+    def click(self, x, y):
+        self.move(x, y)
+        time.sleep(0.05)  # a moment of hover, as a hand gives
+        self.run("xdotool", "click", "1")
+
+    def key(self, *keys):
+        self.run("xdotool", "key", "--clearmodifiers", *keys)
+
+    def type(self, text):
+        self.run("xdotool", "type", "--delay", "0", "--", text)
+
+    def focus(self, window):
+        # No window manager: focus is given, not asked for.
+        self.run("xdotool", "windowfocus", "--sync", str(window.id))
+
+    def clipboard(self):
+        result = subprocess.run(["xclip", "-o", "-selection", "clipboard"], env=self.env, capture_output=True,
+                                timeout=5)
+        return result.stdout.decode("utf-8", errors="replace") if result.returncode == 0 else None
+
+
+class Program:
+    """The program under test, in its private settings and temporary folders."""
+
+    def __init__(self, path, work, artifacts, display, proxy):
+        self.path = path
+        self.artifacts = artifacts
+        self.display = display
+        self.process = None
+        self.log_path = None
+        self.log_file = None
+        self.logs = []
+        home = os.path.join(work, "home")
+        config = os.path.join(work, "config")
+        runtime = os.path.join(work, "runtime")
+        tmp = os.path.join(work, "tmp")
+        for folder in (home, config, runtime, tmp):
+            os.makedirs(folder, mode=0o700, exist_ok=True)
+        self.registry = os.path.join(config, "velmora", "registry.reg")
+        self.opened_log = os.path.join(artifacts, "opened.jsonl")
+        bin_dir = os.path.join(work, "bin")
+        os.makedirs(bin_dir, exist_ok=True)
+        recorder = os.path.join(bin_dir, "xdg-open")
+        with open(recorder, "w") as f:
+            f.write("#!/usr/bin/python3\n"
+                    "# Stands in for xdg-open: keeps what it was asked to open, opens nothing.\n"
+                    "import json, os, sys\n"
+                    f"fd = os.open({self.opened_log!r}, os.O_WRONLY | os.O_APPEND | os.O_CREAT, 0o600)\n"
+                    "os.write(fd, (json.dumps({'argv': sys.argv[1:]}, ensure_ascii=False) + '\\n').encode())\n")
+        os.chmod(recorder, 0o755)
+        env = {k: v for k, v in display.env.items() if "proxy" not in k.lower()}
+        env.update(HOME=home, XDG_CONFIG_HOME=config, XDG_CACHE_HOME=os.path.join(home, ".cache"),
+                   XDG_DATA_HOME=os.path.join(home, ".local", "share"), XDG_RUNTIME_DIR=runtime, TMPDIR=tmp,
+                   PATH=bin_dir + ":" + os.environ.get("PATH", "/usr/bin:/bin"), QT_QPA_PLATFORM="xcb",
+                   LANG="C.UTF-8", DBUS_SESSION_BUS_ADDRESS="disabled:", NO_AT_BRIDGE="1",
+                   ASAN_OPTIONS="detect_leaks=0", UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1")
+        if proxy:
+            env.update(http_proxy=proxy, no_proxy="")
+        self.env = env
+        self.cwd = work
+
+    def start(self, run):
+        self.log_path = os.path.join(self.artifacts, f"velmora-run{run}.log")
+        self.logs.append(self.log_path)
+        if self.log_file:
+            self.log_file.close()
+        self.log_file = open(self.log_path, "wb")
+        self.process = subprocess.Popen([self.path], cwd=self.cwd, env=self.env, stdin=subprocess.DEVNULL,
+                                        stdout=self.log_file, stderr=subprocess.STDOUT,
+                                        preexec_fn=die_with_driver)
+
+    def alive(self):
+        """Raises Failure when the program ended on its own."""
+        code = self.process.poll()
+        if code is not None:
+            raise Failure(f"the program ended unexpectedly with status {code}; see {os.path.basename(self.log_path)}")
+        return True
+
+    def wait_exit(self, timeout):
+        try:
+            return self.process.wait(timeout)
+        except subprocess.TimeoutExpired:
+            raise Failure(f"the program was still running {timeout:g} s after the exit button")
+
+    def stop(self):
+        stop_process(self.process)
+        if self.log_file:
+            self.log_file.close()
+
+    def sanitizer_report(self):
+        for path in self.logs:
+            with open(path, "rb") as f:
+                text = f.read().decode(errors="replace")
+            match = re.search(r"^.*(ERROR: AddressSanitizer|ERROR: LeakSanitizer|runtime error:).*$", text, re.M)
+            if match:
+                return f"{os.path.basename(path)}: {match.group(0)}"
+        return None
+
+    def opened(self):
+        if not os.path.exists(self.opened_log):
+            return []
+        with open(self.opened_log, encoding="utf-8") as f:
+            return [json.loads(line)["argv"] for line in f if line.strip()]
+
+    def settings(self):
+        """The values under Software\\Velmora\\Settings, as the registry file holds them."""
+        if not os.path.exists(self.registry):
+            return None
+        with open(self.registry, encoding="utf-8") as f:
+            text = f.read()
+        values = {}
+        section = None
+        for line in text.replace("\\\n", "").split("\n"):
+            line = line.strip()
+            if line.startswith("["):
+                section = line.strip("[]").lower()
+                continue
+            if section != "hkey_local_machine\\software\\velmora\\settings":
+                continue
+            match = re.match(r'"((?:[^"\\]|\\.)*)"=(.*)$', line)
+            if not match:
+                continue
+            name, data = match.group(1), match.group(2)
+            if data.startswith('"'):
+                values[name] = re.sub(r"\\(.)", r"\1", data[1:-1])
+            elif data.startswith("hex(1):") or data.startswith("hex:"):
+                raw = bytes(int(b, 16) for b in data.split(":", 1)[1].replace(" ", "").split(",") if b)
+                values[name] = raw.rstrip(b"\0").decode("utf-8", errors="replace")
+            else:
+                values[name] = data
+        return values
+
+
+# ---- the scenario
+
+class Scenario:
+    def __init__(self, display, program, server):
+        self.x = display
+        self.program = program
+        self.server = server
+        self.main = None
+        self.shots = 0
+
+    def shot(self, name):
+        self.shots += 1
+        return self.x.screenshot(f"{self.shots:02d}-{name}")
+
+    def windows(self):
+        self.program.alive()
+        return self.x.windows()
+
+    @staticmethod
+    def splash_of(windows):
+        return next((w for w in windows if (w.width, w.height) == SPLASH_SIZE), None)
+
+    @staticmethod
+    def main_of(windows):
+        return next((w for w in windows if w.width == MAIN_CLIENT[0] and w.type == "NORMAL"), None)
+
+    @staticmethod
+    def dialog_of(windows):
+        return next((w for w in windows if w.type == "DIALOG"), None)
+
+    @staticmethod
+    def tip_of(windows):
+        return next((w for w in windows if w.type == "TOOLTIP"), None)
+
+    def at(self, window, point, client_height):
+        """Screen position of a client point; a menu bar, if any, sits above the client area."""
+        return window.x + point[0], window.y + window.height - client_height + point[1]
+
+    def main_at(self, point):
+        return self.at(self.main, point, MAIN_CLIENT[1])
+
+    def caption(self):
+        return self.x.name(self.main)
+
+    def expect_caption(self, expected, timeout=3):
+        try:
+            wait_for(f"caption {expected!r}", lambda: self.program.alive() and self.caption() == expected, timeout)
+        except Failure:
+            raise Failure(f"the main window's caption is {self.caption()!r}, expected {expected!r}")
+
+    def copy_from(self, window, point, client_height, expected, timeout=3):
+        """Clicks into a box (which selects all of it), copies, and expects exactly `expected`."""
+        self.x.focus(window)
+        self.x.click(*self.at(window, point, client_height))
+        got = [None]
+
+        def copied():
+            self.x.key("ctrl+c")
+            got[0] = self.x.clipboard()
+            return got[0] == expected
+
+        try:
+            wait_for("the clipboard", copied, timeout, interval=0.2)
+        except Failure:
+            raise Failure(f"the box holds {got[0]!r}, expected {expected!r}")
+        with open(os.path.join(self.x.artifacts, "copied.txt"), "a", encoding="utf-8") as f:
+            f.write(repr(got[0]) + "\n")
+
+    # 1
+    def first_start(self):
+        if self.program.settings() is not None:
+            raise Failure("the settings file exists before the first start")
+        self.program.start(1)
+
+        def splash_first():
+            windows = self.windows()
+            if self.main_of(windows) or self.dialog_of(windows):
+                raise Failure("a window came before the splash: " + ", ".join(w.name for w in windows))
+            return self.splash_of(windows)
+
+        wait_for("the splash window", splash_first, 20)
+        self.shot("splash")
+
+        def notice_before_main():
+            windows = self.windows()
+            if self.main_of(windows):
+                raise Failure("the main window was shown before the first-run notice")
+            return self.dialog_of(windows)
+
+        notice = wait_for("the first-run notice", notice_before_main, 10)
+        windows = self.windows()
+        if not self.splash_of(windows):
+            raise Failure("the splash window went before the first-run notice was closed")
+        if notice.name != NOTICE_TITLE:
+            raise Failure(f"the first-run notice is titled {notice.name!r}, expected {NOTICE_TITLE!r}")
+        self.shot("first-run-notice")
+        self.x.focus(notice)
+        self.x.key("Return")
+
+        def main_alone():
+            windows = self.windows()
+            main = self.main_of(windows)
+            return main if main and not self.splash_of(windows) and not self.dialog_of(windows) else None
+
+        self.main = wait_for("the main window, with the splash and the notice gone", main_alone, 10)
+        self.expect_caption(DESIGN_CAPTION, timeout=0)
+        self.shot("main-window")
+        self.copy_from(self.main, SITE_BOX, MAIN_CLIENT[1], DEFAULT_SITE)
+
+        # "Получить код" starts disabled, and a first run attaches no balloon tips: the site box
+        # has no plain tooltip either, so nothing may show over it.
+        self.x.click(*self.main_at(GET_CODE))
+        self.x.move(*self.main_at(SITE_BOX))
+
+        def nothing_new():
+            windows = self.windows()
+            if any(w.name == CODE_WINDOW_TITLE for w in windows):
+                raise Failure("the disabled get-code button opened the code window")
+            if self.tip_of(windows):
+                raise Failure("a tip showed over the site box on a first run")
+
+        hold(1.5, nothing_new, interval=0.1)
+
+    # 2
+    def type_and_look_up(self):
+        self.x.focus(self.main)
+        self.x.click(*self.main_at(SITE_BOX))  # selects the whole address
+        self.x.key("BackSpace")
+        self.expect_caption(PREFIX)
+        for i in range(len(SITE)):
+            self.x.type(SITE[i])
+            self.expect_caption(PREFIX + SITE[:i + 1])
+        self.shot("site-typed")
+
+        self.x.click(*self.main_at(FIND_OUT))
+        wait_for("four picture requests", lambda: self.program.alive() and len(self.server.seen()) >= 4, 30)
+        seen = self.server.seen()
+        got = [(r["host"], r["path"]) for r in seen]
+        if got != LOOKUP_REQUESTS:
+            raise Failure(f"the lookup asked for {got}, expected {LOOKUP_REQUESTS}")
+        agents = {r["agent"] for r in seen}
+        if agents != {AGENT}:
+            raise Failure(f"user agents {sorted(map(str, agents))}, expected {AGENT!r}")
+
+        last = [None]
+
+        def pictures_shown():
+            self.program.alive()
+            last[0] = self.x.capture()
+            return all(close(last[0].pixel(*self.main_at(spot)), colour, 8) for spot, colour in RESULT_SPOTS.values())
+
+        try:
+            wait_for("the four result pictures on screen", pictures_shown, 10, interval=0.2)
+        except Failure:
+            missing = [name for name, (spot, colour) in RESULT_SPOTS.items()
+                       if not close(last[0].pixel(*self.main_at(spot)), colour, 8)]
+            raise Failure("not shown: " + ", ".join(missing))
+        screen = self.shot("lookup")
+        banner, background = screen.pixel(*self.main_at(BANNER_SPOT)), screen.pixel(*self.main_at(BACKGROUND_SPOT))
+        if not close(banner, background, 16):
+            raise Failure(f"the banner still shows after the lookup ({banner} where the background is {background})")
+
+    # 3
+    def hand_addresses(self):
+        self.x.click(*self.main_at(HOUSE))
+        wait_for("the house button's address", lambda: self.program.alive() and len(self.program.opened()) >= 1, 10)
+
+        # Файл, then Right to the next menu, which opens with its first item active; one Down
+        # skips the separator after "Валидаторы".
+        self.x.click(self.main.x + 20, self.main.y + 7)
+        first = wait_for("the Файл menu", lambda: self.popup(), 5)
+        self.x.key("Right")
+        wait_for("the second menu", lambda: (p := self.popup()) and p.x > first.x and p, 5)
+        self.x.key("Down")
+        self.shot("menu")
+        self.x.key("Return")
+        wait_for("the menu command's address", lambda: self.program.alive() and len(self.program.opened()) >= 2, 10)
+        wait_for("the menu to close", lambda: not self.popup(), 5)
+        opened = self.program.opened()
+        expected = [[HOUSE_ADDRESS], [MENU_ADDRESS]]
+        if opened != expected:
+            raise Failure(f"the opener was given {opened}, expected {expected}")
+
+    def popup(self):
+        return next((w for w in self.windows() if w.type in ("DROPDOWN_MENU", "POPUP_MENU")), None)
+
+    # 4
+    def get_code(self):
+        self.x.click(*self.main_at(GET_CODE))
+        code = wait_for("the code window",
+                        lambda: next((w for w in self.windows() if w.name == CODE_WINDOW_TITLE), None), 10)
+        self.shot("code-window")
+        # Each code ends in CR CR LF, which the box keeps and copies.
+        self.copy_from(code, CODE_BOX_1, CODE_CLIENT[1], CITATION_CODE + "\r\r\n")
+        self.copy_from(code, CODE_BOX_2, CODE_CLIENT[1], PAGERANK_CODE + "\r\r\n")
+
+    # 5
+    def exit_button(self):
+        self.x.click(*self.main_at(EXIT))
+        status = self.program.wait_exit(15)
+        if status != 0:
+            raise Failure(f"the program ended with status {status}")
+        wait_for("every window to go", lambda: not self.x.windows(), 5)
+        self.shot("after-exit")
+        self.expect_settings()
+
+    def expect_settings(self):
+        settings = self.program.settings()
+        expected = {"Site": SITE, "Entry": FIRST_RUN_FLAG}
+        if settings is None or {k: settings.get(k) for k in expected} != expected:
+            raise Failure(f"stored settings {settings}, expected {expected}")
+
+    # 6
+    def second_start(self):
+        self.x.move(1, 1)  # away from where the windows come
+        self.program.start(2)
+
+        def main_without_notice():
+            windows = self.windows()
+            if self.dialog_of(windows):
+                raise Failure(f"a message box {self.dialog_of(windows).name!r} showed on the second start")
+            main = self.main_of(windows)
+            return main if main and not self.splash_of(windows) else None
+
+        self.main = wait_for("the main window of the second start", main_without_notice, 20)
+        self.expect_caption(PREFIX + SITE, timeout=0)
+        self.shot("second-start")
+
+        box = self.main_at(SITE_BOX)
+        self.x.move(*box)
+        tip = wait_for("a balloon tip over the site box", lambda: self.tip_of(self.windows()), 5)
+        if not (abs(tip.x + tip.width / 2 - box[0]) < 300 and abs(tip.y + tip.height / 2 - box[1]) < 200):
+            raise Failure(f"the tip shows at {tip.x},{tip.y}, far from the site box at {box}")
+        self.shot("balloon-tip")
+
+        self.copy_from(self.main, SITE_BOX, MAIN_CLIENT[1], SITE)
+        self.x.click(*self.main_at(EXIT))
+        status = self.program.wait_exit(15)
+        if status != 0:
+            raise Failure(f"the second run ended with status {status}")
+        self.expect_settings()
+        if len(self.server.seen()) != 4:
+            raise Failure(f"{len(self.server.seen())} picture requests in all, expected the lookup's 4")
+
+    STEPS = [
+        ("first start: splash, first-run notice, main window", first_start),
+        ("typing updates the caption; Узнать fetches four pictures", type_and_look_up),
+        ("the house button and a menu command hand their addresses over", hand_addresses),
+        ("Получить код shows the code", get_code),
+        ("the exit button ends the program and keeps the settings", exit_button),
+        ("second start: no notice, balloon tips, the site restored", second_start),
+    ]
+
+
+# ---- set-up
+
+def private_network(hosts_path):
+    """Inside fresh namespaces: loopback up, the services' names on it."""
+    subprocess.run(["ip", "link", "set", "lo", "up"], check=True)
+    with open(hosts_path, "w") as f:
+        f.write("127.0.0.1 localhost\n::1 localhost\n")
+        for host in SERVICE_HOSTS:
+            f.write(f"127.0.0.1 {host}\n")
+    subprocess.run(["mount", "--bind", hosts_path, "/etc/hosts"], check=True)
+    for host in SERVICE_HOSTS:
+        if socket.gethostbyname(host) != "127.0.0.1":
+            raise Failure(f"{host} does not resolve to 127.0.0.1 inside the namespace")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--program", required=True)
+    parser.add_argument("--work", required=True)
+    parser.add_argument("--artifacts", required=True)
+    parser.add_argument("--network", choices=["namespace", "proxy"], required=True)
+    args = parser.parse_args()
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
+
+    started = time.monotonic()
+    server = display = program = None
+    passed = 0
+    status = 1
+    try:
+        if args.network == "namespace":
+            private_network(os.path.join(args.work, "hosts"))
+            server = PictureServer(("127.0.0.1", 80), os.path.join(args.artifacts, "requests.jsonl"))
+            proxy = None
+        else:
+            server = PictureServer(("127.0.0.1", 0), os.path.join(args.artifacts, "requests.jsonl"))
+            proxy = f"http://127.0.0.1:{server.port}"
+        log(f"e2e: network by {args.network}" + (f" ({proxy})" if proxy else ""))
+        display = Display(args.work, args.artifacts)
+        display.start()
+        program = Program(args.program, args.work, args.artifacts, display, proxy)
+        scenario = Scenario(display, program, server)
+        for number, (title, step) in enumerate(Scenario.STEPS, 1):
+            t0 = time.monotonic()
+            step(scenario)
+            passed += 1
+            log(f"e2e: step {number} ok ({time.monotonic() - t0:.1f} s): {title}")
+        status = 0
+    except Exception as failure:
+        if not isinstance(failure, Failure):
+            traceback.print_exc()
+        number = passed + 1
+        log(f"e2e: step {number} FAILED: {Scenario.STEPS[passed][0] if passed < len(Scenario.STEPS) else ''}")
+        log(f"e2e:   {failure}")
+        if display and display.env:
+            try:
+                display.screenshot("failed")
+                log("e2e:   screen at the failure: failed.png; windows: "
+                    + "; ".join(f"{w.name!r} {w.type} {w.width}x{w.height}+{w.x}+{w.y}" for w in display.windows()))
+            except Exception as e:  # the failure report itself must not hide the failure
+                log(f"e2e:   no screenshot: {e}")
+    finally:
+        if program:
+            program.stop()
+        report = program.sanitizer_report() if program else None
+        if program:
+            if os.path.exists(program.registry):
+                shutil.copy(program.registry, os.path.join(args.artifacts, "registry.reg"))
+        if display:
+            display.stop()
+        if server:
+            server.stop()
+    failed = 0 if status == 0 else 1
+    if report:
+        log(f"e2e: sanitizer report in the program's output: {report}")
+        if status == 0:
+            passed, failed, status = passed - 1, 1, 1
+    skipped = len(Scenario.STEPS) - passed - failed
+    log(f"e2e: artifacts in {args.artifacts}; {time.monotonic() - started:.1f} s")
+    log(f"e2e steps: {passed} passed, {failed} failed, {skipped} skipped")
+    return status
+
+
+if __name__ == "__main__":
+    sys.exit(main())
