@@ -44,7 +44,7 @@ private:
     bool m_pressed_inside = false;
 };
 
-// VB key code (the virtual key) of a Qt key, 0 when there is none.
+// The virtual key code of a Qt key, as the host events carry it; 0 when there is none.
 int16_t key_code_of(int qt_key);
 
 } // namespace platform::forms
