@@ -4,7 +4,9 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMouseEvent>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -228,6 +230,37 @@ TEST_F(FormsTest, MessageBoxesGoThroughTheHookWithTheirFlags)
     EXPECT_EQ(std::get<1>(shown[0]), vbCritical);
     EXPECT_EQ(std::get<2>(shown[0]), "Velmora"); // the application's title by default
     EXPECT_EQ(std::get<1>(shown[1]), vbQuestion | vbMsgBoxSetForeground);
+}
+
+TEST_F(FormsTest, MessageBoxFlagsChooseTheIcon)
+{
+    struct Row {
+        int flags;
+        QMessageBox::Icon icon;
+    };
+    const Row rows[] = {
+        {vbCritical, QMessageBox::Critical},
+        {vbQuestion | vbMsgBoxSetForeground, QMessageBox::Question},
+        {vbInformation | vbMsgBoxSetForeground, QMessageBox::Information},
+        {0, QMessageBox::NoIcon},
+    };
+    for (const auto& row : rows) {
+        QMessageBox::Icon seen = QMessageBox::NoIcon;
+        QString title;
+        // Answer the modal box from inside its own loop, as a user would.
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                seen = box->icon();
+                title = box->windowTitle();
+                box->accept();
+            }
+        });
+        answer.start(10);
+        forms.MsgBox("prompt", row.flags, "Заголовок");
+        EXPECT_EQ(seen, row.icon) << row.flags;
+        EXPECT_EQ(title, QString::fromUtf8("Заголовок"));
+    }
 }
 
 TEST_F(FormsTest, WhenTheMainWindowGoesEveryWindowGoesAndNoneComesBack)
