@@ -147,14 +147,16 @@ private:
 
 } // namespace
 
-Control::Control(Form& form, const ControlDefinition& definition)
-    : m_form(form), m_name(definition.name), m_window(create_window()), m_tooltip(definition.text("ToolTipText"))
+Control::Control(Form& form, const ControlDefinition& definition, HWND window)
+    : m_form(form), m_name(definition.name), m_window(window ? window : create_window()), m_owns_window(!window),
+      m_tooltip(definition.text("ToolTipText"))
 {
 }
 
 Control::~Control()
 {
-    destroy_window(m_window);
+    if (m_owns_window)
+        destroy_window(m_window);
     delete m_widget.data();
 }
 
@@ -514,7 +516,7 @@ void MenuItem::click()
 
 UserControlHost::UserControlHost(Form& form, const ControlDefinition& d, std::unique_ptr<UserControlHandlers> control,
                                  UserControl& host)
-    : Control(form, d), m_control(std::move(control)), m_host(host)
+    : Control(form, d, host.hWnd()), m_control(std::move(control)), m_host(host)
 {
     auto* widget = new UserControlWidget(host, form.widget()->client());
     m_widget = widget;

@@ -39,7 +39,9 @@ struct App {
 // What every control of a window has.
 class Control {
 public:
-    Control(Form& form, const ControlDefinition& definition);
+    // `window`: the control's own window when it has one already (a custom control's host);
+    // otherwise the control gets a new one.
+    Control(Form& form, const ControlDefinition& definition, HWND window = 0);
     virtual ~Control();
     Control(const Control&) = delete;
     Control& operator=(const Control&) = delete;
@@ -61,6 +63,7 @@ protected:
     Form& m_form;
     std::string m_name;
     HWND m_window;
+    bool m_owns_window;
     QPointer<QWidget> m_widget;
     std::string m_tooltip;
 };

@@ -158,6 +158,7 @@ TEST_F(ProgramTest, ButtonsTakeTheirSavedSets)
         EXPECT_EQ(b.get_MousePointer(), 99) << where;
         ASSERT_NE(b.get_MouseIcon(), nullptr) << where;
         EXPECT_EQ(b.get_BorderColor(), row.enabled ? 0x8F8F8Eu : 0xB5B2ADu) << where;
+        EXPECT_EQ(forms[row.form].user_control(row.name).hWnd(), platform::HWND(b.hWnd())) << where; // one window
     }
 }
 
