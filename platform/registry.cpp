@@ -874,6 +874,16 @@ struct RegistryStore::State {
         return ERROR_SUCCESS;
     }
 
+    // An open key that grants `right`, and the value name to look for in it.
+    LONG open_value(HKEY key, REGSAM right, LPCSTR value_name, OpenKey& open, std::string& name) const
+    {
+        if (const LONG code = resolve(key, open))
+            return code;
+        if (!(open.access & right))
+            return ERROR_ACCESS_DENIED;
+        return parse_value_name(value_name, name);
+    }
+
     LONG resolve(HKEY key, OpenKey& out) const
     {
         if (const char* root = root_name(key)) {
@@ -1030,11 +1040,7 @@ LONG RegistryStore::query_value(HKEY key, LPCSTR value_name, DWORD* type, BYTE* 
     std::lock_guard guard(s.mutex);
     State::OpenKey open;
     std::string name;
-    if (const LONG code = s.resolve(key, open))
-        return code;
-    if (!(open.access & KEY_QUERY_VALUE))
-        return ERROR_ACCESS_DENIED;
-    if (const LONG code = parse_value_name(value_name, name))
+    if (const LONG code = s.open_value(key, KEY_QUERY_VALUE, value_name, open, name))
         return code;
     if (data && !size)
         return ERROR_INVALID_PARAMETER;
@@ -1066,11 +1072,7 @@ LONG RegistryStore::set_value(HKEY key, LPCSTR value_name, DWORD type, const BYT
     std::lock_guard guard(s.mutex);
     State::OpenKey open;
     std::string name;
-    if (const LONG code = s.resolve(key, open))
-        return code;
-    if (!(open.access & KEY_SET_VALUE))
-        return ERROR_ACCESS_DENIED;
-    if (const LONG code = parse_value_name(value_name, name))
+    if (const LONG code = s.open_value(key, KEY_SET_VALUE, value_name, open, name))
         return code;
     if (!data && size)
         return ERROR_INVALID_PARAMETER;
@@ -1092,11 +1094,7 @@ LONG RegistryStore::delete_value(HKEY key, LPCSTR value_name)
     std::lock_guard guard(s.mutex);
     State::OpenKey open;
     std::string name;
-    if (const LONG code = s.resolve(key, open))
-        return code;
-    if (!(open.access & KEY_SET_VALUE))
-        return ERROR_ACCESS_DENIED;
-    if (const LONG code = parse_value_name(value_name, name))
+    if (const LONG code = s.open_value(key, KEY_SET_VALUE, value_name, open, name))
         return code;
     return s.change([&](KeyTree& tree, bool& changed) {
         Key* found = tree.find(open.id);
