@@ -1,4 +1,6 @@
 // The main window across runs of the program: its two stored settings, the notice of a first
+#include "tests/support/eventually.h"
+#include "tests/support/eventually.h"
 // start, and the balloon tips of every later one.
 
 #include "app/cregister.h"
@@ -70,18 +72,7 @@ void store(const char* name, const std::string& text)
     app::CRegister().REGSaveSetting(HKEY_LOCAL_MACHINE, section, name, text);
 }
 
-template <typename Condition>
-bool eventually(Condition condition, int timeout_ms = 3000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > timeout_ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
+using test_support::eventually;
 
 void wait(int ms)
 {

@@ -1,4 +1,5 @@
 #include "app/tooltip_ex.h"
+#include "tests/support/eventually.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -19,18 +20,7 @@ using platform::forms::register_window_widget;
 
 constexpr HINSTANCE instance = 0x00400000;
 
-template <typename Condition>
-bool eventually(Condition condition, int timeout_ms = 2000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > timeout_ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
+using test_support::eventually;
 
 // One message as the tip window got it: its text argument and tool record copied out.
 struct Sent {

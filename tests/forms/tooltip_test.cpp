@@ -1,4 +1,5 @@
 #include "platform/forms/tooltip.h"
+#include "tests/support/eventually.h"
 
 #include "platform/forms/form_widget.h"
 #include "platform/forms/forms.h"
@@ -32,18 +33,7 @@ void pump(int ms)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
-template <typename Condition>
-bool eventually(Condition condition, int timeout_ms = 2000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > timeout_ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
+using test_support::eventually;
 
 LPARAM ptr(const void* p)
 {
