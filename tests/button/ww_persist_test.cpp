@@ -1,4 +1,5 @@
 #include "tests/button/button_fixture.h"
+#include "tests/support/property_values.h"
 
 #include "button/ww_persist.h"
 #include "platform/errors.h"
@@ -18,29 +19,13 @@ using button::write_instance_set;
 
 namespace {
 
+using test_support::error_number;
+using test_support::tahoma;
+
 using Bytes = std::vector<uint8_t>;
 
 const std::vector<std::string> font_then_icon = {"Font", "MouseIcon"};
 
-StdFont tahoma(int16_t weight)
-{
-    StdFont font;
-    font.name = "Tahoma";
-    font.size = 8.25;
-    font.weight = weight;
-    font.charset = 204;
-    return font;
-}
-
-int error_number(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 // Calls `seen` at the end of every paint of the host.
 struct PaintWatch : UserControlSite {

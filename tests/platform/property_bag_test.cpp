@@ -1,4 +1,5 @@
 #include "platform/property_bag.h"
+#include "tests/support/property_values.h"
 
 #include "platform/errors.h"
 #include "tests/support/picture_files.h"
@@ -15,6 +16,9 @@
 #include <vector>
 
 namespace {
+
+using test_support::error_number;
+using test_support::tahoma;
 
 using namespace platform;
 using Bytes = std::vector<uint8_t>;
@@ -66,16 +70,6 @@ Bytes stored(const Bytes& entries)
     return Builder().u32(0x0009424C).u32(length).u32(0xB293).u32(length).raw(entries).bytes;
 }
 
-StdFont tahoma(int16_t weight)
-{
-    StdFont font;
-    font.name = "Tahoma";
-    font.size = 8.25;
-    font.weight = weight;
-    font.charset = 204;
-    return font;
-}
-
 Picture picture_of(const Bytes& file)
 {
     Picture picture = StdPicture::from_bytes(file);
@@ -100,15 +94,6 @@ PropertyBag full_set()
     return bag;
 }
 
-int error_number(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 TEST(PropertyBagStoredForm, SixteenBitStyleAndShortCaptionAreLaidOutByteForByte)
 {
