@@ -1020,10 +1020,13 @@ LONG RegistryStore::create_key(HKEY key, LPCSTR sub_key, REGSAM access, HKEY* re
     } else {
         if (!(base.access & KEY_CREATE_SUB_KEY))
             return ERROR_ACCESS_DENIED;
+        // Named here, not captured as bindings: clang 14 cannot capture a structured binding.
+        const auto& base_id = base.id;
+        const auto& path = names;
         const LONG code = s.change([&](KeyTree& tree, bool& changed) {
-            if (!tree.find(base.id))
+            if (!tree.find(base_id))
                 return ERROR_KEY_DELETED;
-            changed = created = tree.create(base.id, names);
+            changed = created = tree.create(base_id, path);
             return ERROR_SUCCESS;
         });
         if (code)
