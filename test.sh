@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/setup.sh
-jobs=$(nproc)
+jobs=${VELMORA_JOBS:-$(nproc)}   # fewer when several builds share the machine
 
 cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON -DVELMORA_WERROR=ON \
       -DVELMORA_TESTS=ON -DVELMORA_BENCH=OFF >/dev/null
