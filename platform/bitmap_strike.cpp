@@ -165,16 +165,18 @@ std::vector<Strike> read_strikes(const sfnt::Tables& font)
     const auto sizes = u32_at(eblc, 4);
     for (uint32_t i = 0; sizes && i < *sizes; ++i) {
         const qsizetype record = 8 + 48 * qsizetype(i);
-        const auto array = u32_at(eblc, record), count = u32_at(eblc, record + 8);
+        const auto array = u32_at(eblc, record), size = u32_at(eblc, record + 4), count = u32_at(eblc, record + 8);
         const auto ascent = u8_at(eblc, record + 16), descent = u8_at(eblc, record + 17);
         const auto ppem = u8_at(eblc, record + 45), depth = u8_at(eblc, record + 46);
-        if (!array || !count || !ascent || !descent || !ppem || !depth)
+        if (!array || !size || !count || !ascent || !descent || !ppem || !depth)
             break;
-        if (*depth != 1)
+        // The subtable array lies within the strike's index tables, or the record is damaged.
+        if (*depth != 1 || uint64_t(*count) * 8 > *size)
             continue;
         Strike strike {*ppem, int(int8_t(*ascent)), -int(int8_t(*descent)), {}};
         read_subtables(eblc, ebdt_it->second, qsizetype(*array), *count, strike);
-        strikes.push_back(std::move(strike));
+        if (!strike.glyphs.empty())
+            strikes.push_back(std::move(strike));
     }
     std::sort(strikes.begin(), strikes.end(), [](const Strike& a, const Strike& b) { return a.ppem < b.ppem; });
     return strikes;

@@ -30,7 +30,8 @@ struct Strike {
     std::map<int, StrikeGlyph> glyphs;
 };
 
-// Every 1-bit strike, smallest first; glyphs in formats not read here are left out.
+// Every 1-bit strike with glyphs, smallest first; glyphs in formats not read here, or whose
+// data lies past the tables, are left out.
 std::vector<Strike> read_strikes(const sfnt::Tables& font);
 
 // GDI's bold of a bitmap glyph: the glyph and itself one pixel to the right, one pixel

@@ -35,7 +35,9 @@ constexpr const char* ms_sans_serif_file = "/usr/share/wine/fonts/ms_sans_serif.
 
 // A bitmap strike of MS Sans Serif, registered as an outline font of its own, regular and bold.
 struct RasterFace {
-    int ppem = 0;
+    int ppem = 0; // the cell height
+    // The cell less its internal leading, which the file does not keep; in this face the
+    // leading equals the descent.
     int character_height = 0;
     QString family;
 };
@@ -45,7 +47,8 @@ QString raster_family(int ppem)
     return QStringLiteral("MS Sans Serif %1px").arg(ppem);
 }
 
-// MS Sans Serif is a raster face: Qt would draw only its first strike and no bold of it.
+// MS Sans Serif is a raster face: Qt would draw only its first strike, and no bold of it.
+// Smallest first.
 std::vector<RasterFace> register_raster_faces()
 {
     QFile file(QString::fromLatin1(ms_sans_serif_file));
@@ -55,13 +58,10 @@ std::vector<RasterFace> register_raster_faces()
     std::vector<RasterFace> faces;
     for (const Strike& strike : read_strikes(tables)) {
         const QString family = raster_family(strike.ppem);
-        bool registered = true;
+        int failed = 0;
         for (bool bold : {false, true})
-            registered = QFontDatabase::addApplicationFontFromData(strike_font(tables, strike, family, bold)) >= 0 &&
-                         registered;
-        // The character height is the cell less its internal leading, which this file does
-        // not keep; in this face the leading equals the descent.
-        if (registered)
+            failed += QFontDatabase::addApplicationFontFromData(strike_font(tables, strike, family, bold)) < 0;
+        if (failed == 0)
             faces.push_back({strike.ppem, strike.ascent, family});
     }
     return faces;
