@@ -11,7 +11,8 @@ using sfnt::Writer;
 
 namespace {
 
-constexpr int unit = strike_font_units_per_pixel;
+// Font units to a pixel: at the strike's size every outline point lies on a pixel corner.
+constexpr int unit = 64;
 
 // A rectangle of ink in pixels: columns x0 <= x < x1, rows y0 <= y < y1 of the bitmap.
 struct Box {
@@ -253,9 +254,9 @@ QByteArray os2_table(const QByteArray& source, int source_units, const Strike& s
     return os2;
 }
 
-// GDI underlines a raster face with the pixel row right under the baseline. Qt draws a
-// one-pixel underline from the baseline down by the position rounded up, so any position
-// from the baseline to just short of a pixel above it draws that row: half a pixel.
+// GDI underlines a raster face with the pixel row under the baseline. Qt's one-pixel
+// underline starts at the position (up from the baseline) taken down the page to a pixel
+// edge, so positions from 0 to just under a pixel above draw that row: half a pixel.
 QByteArray post_table()
 {
     Writer w;

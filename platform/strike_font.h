@@ -10,12 +10,9 @@
 
 namespace platform {
 
-// Glyph outlines are whole pixels of this many font units.
-constexpr int strike_font_units_per_pixel = 64;
-
 // The strike's glyphs (emboldened as GDI does when `bold`) as a font file named `family`,
-// regular or bold; the source gives the character map and the character ranges.
-// Empty when the source lacks a table the font needs.
+// regular or bold, whose underline is GDI's: the pixel row under the baseline. The source
+// gives the character map, the glyph count and the OS/2 table. Empty when it lacks one.
 QByteArray strike_font(const sfnt::Tables& source, const Strike& strike, const QString& family, bool bold);
 
 } // namespace platform
