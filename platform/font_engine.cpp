@@ -1,6 +1,10 @@
 #include "platform/font_engine.h"
 
+#include "platform/sfnt.h"
+#include "platform/strike_font.h"
+
 #include <QByteArray>
+#include <QFile>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -10,8 +14,13 @@
 #include <cmath>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace platform {
+
+using sfnt::i16_at;
+using sfnt::u16_at;
+using sfnt::u8_at;
 
 namespace {
 
@@ -22,15 +31,69 @@ constexpr const char* bundled_fonts[] = {
     "/usr/share/wine/fonts/tahomabd.ttf",
     "/usr/share/wine/fonts/ms_sans_serif.ttf",
 };
+constexpr const char* ms_sans_serif_file = "/usr/share/wine/fonts/ms_sans_serif.ttf";
+
+// A bitmap strike of MS Sans Serif, registered as an outline font of its own, regular and bold.
+struct RasterFace {
+    int ppem = 0; // the cell height
+    // The cell less its internal leading, which the file does not keep; in this face the
+    // leading equals the descent.
+    int character_height = 0;
+    QString family;
+};
+
+QString raster_family(int ppem)
+{
+    return QStringLiteral("MS Sans Serif %1px").arg(ppem);
+}
+
+// MS Sans Serif is a raster face: Qt would draw only its first strike, and no bold of it.
+// Smallest first.
+std::vector<RasterFace> register_raster_faces()
+{
+    QFile file(QString::fromLatin1(ms_sans_serif_file));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const sfnt::Tables tables = sfnt::read_tables(file.readAll());
+    std::vector<RasterFace> faces;
+    for (const Strike& strike : read_strikes(tables)) {
+        const QString family = raster_family(strike.ppem);
+        int failed = 0;
+        for (bool bold : {false, true})
+            failed += QFontDatabase::addApplicationFontFromData(strike_font(tables, strike, family, bold)) < 0;
+        if (failed == 0)
+            faces.push_back({strike.ppem, strike.ascent, family});
+    }
+    return faces;
+}
+
+const std::vector<RasterFace>& raster_faces()
+{
+    static const std::vector<RasterFace> faces = register_raster_faces();
+    return faces;
+}
 
 void register_bundled_fonts()
 {
     static const bool registered = [] {
         for (const char* path : bundled_fonts)
             QFontDatabase::addApplicationFont(QString::fromLatin1(path)); // -1 when absent: fontconfig decides
+        raster_faces();
         return true;
     }();
     (void)registered;
+}
+
+// GDI draws a raster face at the largest strike whose character height does not exceed the
+// one asked for, else at its smallest. (Past twice the largest it scales a strike up; no
+// window here asks for that.)
+const RasterFace* raster_face_for(int pixels)
+{
+    const RasterFace* chosen = nullptr;
+    for (const RasterFace& face : raster_faces())
+        if (!chosen || face.character_height <= pixels)
+            chosen = &face;
+    return chosen;
 }
 
 int pixel_size_of(double points)
@@ -38,27 +101,6 @@ int pixel_size_of(double points)
     if (!std::isfinite(points) || points <= 0)
         return 1;
     return std::clamp(font_pixel_size(std::min(points, 1000.0)), 1, 1000);
-}
-
-// Big-endian reads that answer nothing past the end of the table.
-std::optional<int> u8_at(const QByteArray& t, qsizetype at)
-{
-    if (at < 0 || at + 1 > t.size())
-        return std::nullopt;
-    return int(uint8_t(t[at]));
-}
-
-std::optional<int> u16_at(const QByteArray& t, qsizetype at)
-{
-    if (at < 0 || at + 2 > t.size())
-        return std::nullopt;
-    return (int(uint8_t(t[at])) << 8) | int(uint8_t(t[at + 1]));
-}
-
-std::optional<int> i16_at(const QByteArray& t, qsizetype at)
-{
-    auto v = u16_at(t, at);
-    return v ? std::optional<int>(int(int16_t(uint16_t(*v)))) : std::nullopt;
 }
 
 // The VDMX group that serves a 1:1 pixel aspect ratio: the first whose ratio
@@ -114,14 +156,19 @@ std::optional<CellMetrics> os2_metrics(const QByteArray& os2, int units_per_em, 
 QFont qt_font_for(const StdFont& font)
 {
     register_bundled_fonts();
-    // The bundled MS Sans Serif has bitmaps of its regular face only, which Qt does not
-    // embolden: its bold is drawn in Tahoma Bold, the nearest face we carry.
     QString family = QString::fromStdString(font.name);
-    if (font.bold() && family.compare(QLatin1String("MS Sans Serif"), Qt::CaseInsensitive) == 0)
-        family = QStringLiteral("Tahoma");
+    int pixels = pixel_size_of(font.size);
+    int weight = font.weight <= 0 ? 400 : std::min<int>(font.weight, 1000);
+    if (family.compare(QLatin1String("MS Sans Serif"), Qt::CaseInsensitive) == 0) {
+        if (const RasterFace* face = raster_face_for(pixels)) {
+            family = face->family;
+            pixels = face->ppem;
+            weight = font.bold() ? 700 : 400; // the face's own weight: Qt adds no bold of its own
+        }
+    }
     QFont qt(family);
-    qt.setPixelSize(pixel_size_of(font.size));
-    qt.setWeight(QFont::Weight(font.weight <= 0 ? 400 : std::min<int>(font.weight, 1000)));
+    qt.setPixelSize(pixels);
+    qt.setWeight(QFont::Weight(weight));
     qt.setItalic(font.italic);
     qt.setUnderline(font.underline);
     qt.setStrikeOut(font.strikethrough);

@@ -18,6 +18,8 @@ struct CellMetrics {
 
 // Monochrome, unkerned, fully hinted: the classic look. The bundled fonts are
 // registered on first use; a family that is not there falls back to fontconfig's match.
+// MS Sans Serif is the bitmap strike GDI would pick for the size, in GDI's bold when bold:
+// widgets given this font draw it as the text calls do.
 QFont qt_font_for(const StdFont& font);
 
 // From the font's own Windows metrics (VDMX, else OS/2 win ascent and descent),

@@ -1,8 +1,11 @@
 #include "tests/support/gdi_script.h"
 
+#include "platform/codepage.h"
 #include "platform/gradient.h"
 #include "platform/raster.h"
+#include "platform/text.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -54,6 +57,68 @@ TRIVERTEX vertex(long long x, long long y, long long colour)
             COLOR16(GetGValue(COLORREF(colour)) << 8), COLOR16(GetBValue(COLORREF(colour)) << 8), 0};
 }
 
+// The byte string that ends a text command: hex digit pairs, or "-" for none. It is taken off
+// the words, so the integers before it parse as usual.
+std::string take_bytes(std::istringstream& words, const std::string& command)
+{
+    std::string rest, word, kept;
+    std::getline(words, rest);
+    rest = rest.substr(0, rest.find('#'));
+    std::istringstream split(rest);
+    std::vector<std::string> all;
+    while (split >> word)
+        all.push_back(word);
+    if (all.empty())
+        throw std::runtime_error(command + ": no byte string");
+    for (size_t i = 0; i + 1 < all.size(); ++i)
+        kept += all[i] + " ";
+    words.str(kept);
+    words.clear();
+    std::string bytes;
+    if (all.back() == "-")
+        return bytes;
+    if (all.back().size() % 2 != 0)
+        throw std::runtime_error(command + ": odd byte string: " + all.back());
+    for (size_t i = 0; i < all.back().size(); i += 2) {
+        size_t used = 0;
+        const std::string pair = all.back().substr(i, 2);
+        const int byte = std::stoi(pair, &used, 16);
+        if (used != 2)
+            throw std::runtime_error(command + ": not hex: " + pair);
+        bytes += char(byte);
+    }
+    return bytes;
+}
+
+// Our 8-bit text is UTF-8: the script's bytes are read in the code page of the font's
+// character set, Cyrillic 1251 for 204; other sets take ASCII only.
+std::string text_of(const std::string& bytes, const StdFont& font, const std::string& command)
+{
+    if (font.charset == 204)
+        return cp1251_to_utf8(bytes);
+    for (char c : bytes)
+        if (uint8_t(c) >= 0x80)
+            throw std::runtime_error(command + ": only ASCII outside character set 204");
+    return bytes;
+}
+
+// CreateFontA's height in pixels: negative is the character height, the only kind a
+// font object holds (in points, at 96 dots per inch).
+StdFont font_of(const std::vector<long long>& a, const std::string& name)
+{
+    if (a[0] >= 0)
+        throw std::runtime_error("font: only negative heights (character heights)");
+    StdFont font;
+    font.name = name;
+    font.size = double(-a[0]) * 72.0 / 96.0;
+    font.weight = int16_t(a[1]);
+    font.italic = a[2] != 0;
+    font.underline = a[3] != 0;
+    font.strikethrough = a[4] != 0;
+    font.charset = int16_t(a[5]);
+    return font;
+}
+
 std::string hex(COLORREF colour)
 {
     char text[16];
@@ -98,6 +163,8 @@ std::string replay_gdi_script(std::string_view script)
         std::string command;
         if (!(words >> command) || command[0] == '#')
             continue;
+        const bool takes_bytes = command == "font" || command == "textout" || command == "extent";
+        const std::string bytes = takes_bytes ? take_bytes(words, command) : std::string();
         auto a = parse_arguments(words, command);
         if (command == "size") {
             expect_count(command, a, 2);
@@ -153,6 +220,22 @@ std::string replay_gdi_script(std::string_view script)
             auto points = points_of(command, a);
             out += dump_mask(CreatePolygonRgn(points.data(), int(points.size()), WINDING), surface->width(),
                              surface->height());
+        } else if (command == "font") {
+            expect_count(command, a, 6);
+            dc->font = font_of(a, bytes);
+        } else if (command == "textcolor") {
+            expect_count(command, a, 1);
+            dc->text_colour = COLORREF(a[0]);
+        } else if (command == "textout") {
+            expect_count(command, a, 2);
+            const std::string text = text_of(bytes, dc->font, command);
+            TextOutA(dc.get(), int(a[0]), int(a[1]), text.data(), int(text.size()));
+        } else if (command == "extent") {
+            expect_count(command, a, 0);
+            const std::string text = text_of(bytes, dc->font, command);
+            SIZE size {};
+            GetTextExtentPoint32A(dc.get(), text.data(), int(text.size()), &size);
+            out += "extent " + std::to_string(size.cx) + " " + std::to_string(size.cy) + "\n";
         } else if (command == "dump") {
             out += dump_surface(*surface);
         } else {

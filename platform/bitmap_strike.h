@@ -1,0 +1,41 @@
+#pragma once
+// The monochrome bitmap strikes of an sfnt font (its EBLC and EBDT tables), and the bold
+// that GDI makes of a raster face.
+
+#include "platform/sfnt.h"
+
+#include <map>
+#include <vector>
+
+namespace platform {
+
+// One glyph's bitmap and where it sits: `left` from the pen position to its first column,
+// `top` from the baseline up to its first row.
+struct StrikeGlyph {
+    int width = 0;
+    int height = 0;
+    int left = 0;
+    int top = 0;
+    int advance = 0;
+    std::vector<bool> ink; // row by row, width * height
+
+    bool at(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height && ink[size_t(y * width + x)]; }
+};
+
+// One strike: the glyphs drawn at one pixel size, by glyph index. `ppem` is the cell height.
+struct Strike {
+    int ppem = 0;
+    int ascent = 0;
+    int descent = 0;
+    std::map<int, StrikeGlyph> glyphs;
+};
+
+// Every 1-bit strike with glyphs, smallest first; glyphs in formats not read here, or whose
+// data lies past the tables, are left out.
+std::vector<Strike> read_strikes(const sfnt::Tables& font);
+
+// GDI's bold of a bitmap glyph: the glyph and itself one pixel to the right, one pixel
+// wider, advancing one pixel more.
+StrikeGlyph emboldened(const StrikeGlyph& glyph);
+
+} // namespace platform
