@@ -35,7 +35,11 @@ SITE = "e2e-site.example"
 NOTICE_TITLE = "Первый запуск"
 FIRST_RUN_FLAG = "Первый вход"
 CODE_WINDOW_TITLE = "Код кнопки"
+USERBAR_WINDOW_TITLE = "IP Юзербары для подписей на форумах"
+SEARCH_WINDOW_TITLE = "Поиск"
+SCREENSHOT_WINDOW_TITLE = "Скриншот сайта"
 AGENT = "Mozilla/4.0"
+NOTHING_COPIED = "(nothing copied)"
 
 # The picture services' hosts, as the main window's hidden boxes name them.
 SERVICE_HOSTS = ["2ip.ru", "www.yandex.ru", "www.prchecker.info", "images.websnapr.com"]
@@ -60,6 +64,8 @@ LOOKUP_REQUESTS = [
 ]
 
 HOUSE_ADDRESS = "http://" + SITE
+# The search window's Google prefix and the word box's design text.
+SEARCH_ADDRESS = "http://www.google.com/search?q=Orlanwerk"
 # "Информация о сайте" > "Ссылки по Google": template, site, suffix.
 MENU_ADDRESS = "http://www.google.com/search?sourceid=navclient&ie=UTF-8&oe=UTF-8&q=link:" + SITE + "/&"
 
@@ -72,6 +78,8 @@ PAGERANK_CODE = ('<a href="http://www.prchecker.info" target=_blank> <img src="'
 SPLASH_SIZE = (480, 202)
 MAIN_CLIENT = (368, 193)
 CODE_CLIENT = (312, 208)
+SEARCH_CLIENT = (329, 78)
+SCREENSHOT_CLIENT = (220, 168)
 
 
 def twips(left, top, width, height):
@@ -85,8 +93,16 @@ FIND_OUT = twips(120, 1920, 2415, 375)
 GET_CODE = twips(3090, 1920, 2250, 375)
 HOUSE = twips(5040, 1440, 375, 375)
 EXIT = twips(5040, 2400, 375, 375)
+SCREENSHOT_BUTTON = twips(105, 2400, 2415, 375)
+SEARCH_BUTTON = twips(3960, 2400, 495, 375)
 CODE_BOX_1 = twips(120, 360, 4455, 855)
 CODE_BOX_2 = twips(120, 1560, 4455, 975)
+TO_USERBARS = twips(4200, 2640, 375, 375)  # Form2.ww1
+# The search window (Form7.window): the engine box's edit field, left of its arrow, and OK.
+ENGINE_BOX = (40, twips(120, 120, 3975, 315)[1])
+SEARCH_OK = twips(4200, 120, 615, 975)
+# The screenshot window (Form3.window): a spot inside the fetched picture at 8, 8.
+SCREENSHOT_SPOT = (8 + 60, 8 + 60)
 
 # Where each result picture shows once fetched: its area's top left plus half its picture.
 RESULT_SPOTS = {
@@ -248,7 +264,7 @@ class PictureServer:
 
 # ---- the X server and the program
 
-Window = namedtuple("Window", "id name x y width height type")
+Window = namedtuple("Window", "id name x y width height type states")
 
 
 class Display:
@@ -314,10 +330,11 @@ class Display:
             geometry = dict(line.split("=", 1) for line in lines[1:] if "=" in line)
             if not {"X", "Y", "WIDTH", "HEIGHT"} <= geometry.keys():
                 continue  # gone meanwhile
-            kind = self.run("xprop", "-id", str(wid), "-notype", "_NET_WM_WINDOW_TYPE", check=False)
-            match = re.search(r"_NET_WM_WINDOW_TYPE_(\w+)", kind)
+            props = self.run("xprop", "-id", str(wid), "-notype", "_NET_WM_WINDOW_TYPE", "_NET_WM_STATE", check=False)
+            match = re.search(r"_NET_WM_WINDOW_TYPE_(\w+)", props)
+            states = frozenset(re.findall(r"_NET_WM_STATE_(\w+)", props))
             found.append(Window(wid, lines[0], int(geometry["X"]), int(geometry["Y"]), int(geometry["WIDTH"]),
-                                int(geometry["HEIGHT"]), match.group(1) if match else ""))
+                                int(geometry["HEIGHT"]), match.group(1) if match else "", states))
         return found
 
     def capture(self):
@@ -340,10 +357,22 @@ class Display:
         wait_for(f"the pointer at {x},{y}",
                  lambda: self.run("xdotool", "getmouselocation", "--shell").startswith(f"X={x}\nY={y}\n"), 2)
 
-    def click(self, x, y):
+    def click(self, x, y, button=1):
         self.move(x, y)
         time.sleep(0.05)  # a moment of hover, as a hand gives
-        self.run("xdotool", "click", "1")
+        self.run("xdotool", "click", str(button))
+
+    def double_click(self, x, y):
+        self.move(x, y)
+        time.sleep(0.05)
+        self.run("xdotool", "click", "--repeat", "2", "--delay", "60", "1")
+
+    def drag(self, start, end):
+        """Presses the left button at `start`, moves to `end` and lets go there."""
+        self.move(*start)
+        self.run("xdotool", "mousedown", "1")
+        self.move(*end)
+        self.run("xdotool", "mouseup", "1")
 
     def key(self, *keys):
         self.run("xdotool", "key", "--clearmodifiers", *keys)
@@ -352,8 +381,14 @@ class Display:
         self.run("xdotool", "type", "--delay", "0", "--", text)
 
     def focus(self, window):
-        # No window manager: focus is given, not asked for.
+        # No window manager: the window is raised and given the focus, not asked for them.
+        self.run("xdotool", "windowraise", str(window.id))
         self.run("xdotool", "windowfocus", "--sync", str(window.id))
+
+    def set_clipboard(self, text):
+        # xclip stays behind to own the selection until the program takes it over.
+        subprocess.run(["xclip", "-i", "-selection", "clipboard"], env=self.env, input=text.encode(),
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=5, check=True)
 
     def clipboard(self):
         result = subprocess.run(["xclip", "-o", "-selection", "clipboard"], env=self.env, capture_output=True,
@@ -523,10 +558,16 @@ class Scenario:
         except Failure:
             raise Failure(f"the main window's caption is {self.caption()!r}, expected {expected!r}")
 
-    def copy_from(self, window, point, client_height, expected, timeout=3):
-        """Clicks into a box (which selects all of it), copies, and expects exactly `expected`."""
+    def copy_from(self, window, point, client_height, expected, double=False, timeout=3):
+        """Clicks (or double-clicks) into a box, which selects all of it, copies, and expects
+        exactly `expected`. The clipboard is emptied first, so an earlier copy cannot pass for this one."""
+        self.x.set_clipboard(NOTHING_COPIED)
         self.x.focus(window)
-        self.x.click(*self.at(window, point, client_height))
+        at = self.at(window, point, client_height)
+        if double:
+            self.x.double_click(*at)
+        else:
+            self.x.click(*at)
         got = [None]
 
         def copied():
@@ -537,9 +578,20 @@ class Scenario:
         try:
             wait_for("the clipboard", copied, timeout, interval=0.2)
         except Failure:
-            raise Failure(f"the box holds {got[0]!r}, expected {expected!r}")
+            raise Failure(f"copied {got[0]!r} from the box, expected {expected!r}")
         with open(os.path.join(self.x.artifacts, "copied.txt"), "a", encoding="utf-8") as f:
             f.write(repr(got[0]) + "\n")
+
+    def out_of_taskbar(self, window, title):
+        """A window whose definition keeps it out of the taskbar: marked so, and an ordinary one."""
+        if window.type != "NORMAL":
+            raise Failure(f"the {title} window is of type {window.type!r}, expected NORMAL")
+        if "SKIP_TASKBAR" not in window.states:
+            raise Failure(f"the {title} window is not marked to skip the taskbar (states {sorted(window.states)})")
+
+    def window_named(self, title, timeout=10):
+        return wait_for(f"the window {title!r}",
+                        lambda: next((w for w in self.windows() if w.name == title), None), timeout)
 
     # 1
     def first_start(self):
@@ -553,8 +605,10 @@ class Scenario:
                 raise Failure("a window came before the splash: " + ", ".join(w.name for w in windows))
             return self.splash_of(windows)
 
-        wait_for("the splash window", splash_first, 20)
+        splash = wait_for("the splash window", splash_first, 20)
         self.shot("splash")
+        if "SKIP_TASKBAR" not in splash.states:
+            raise Failure(f"the splash window is not marked to skip the taskbar (states {sorted(splash.states)})")
 
         def notice_before_main():
             windows = self.windows()
@@ -578,6 +632,7 @@ class Scenario:
             return main if main and not self.splash_of(windows) and not self.dialog_of(windows) else None
 
         self.main = wait_for("the main window, with the splash and the notice gone", main_alone, 10)
+        self.out_of_taskbar(self.main, "main")
         self.expect_caption(DESIGN_CAPTION, timeout=0)
         self.shot("main-window")
         self.copy_from(self.main, SITE_BOX, MAIN_CLIENT[1], DEFAULT_SITE)
@@ -662,14 +717,122 @@ class Scenario:
     # 4
     def get_code(self):
         self.x.click(*self.main_at(GET_CODE))
-        code = wait_for("the code window",
-                        lambda: next((w for w in self.windows() if w.name == CODE_WINDOW_TITLE), None), 10)
+        code = self.window_named(CODE_WINDOW_TITLE)
+        self.out_of_taskbar(code, "code")
         self.shot("code-window")
-        # Each code ends in CR CR LF, which the box keeps and copies.
-        self.copy_from(code, CODE_BOX_1, CODE_CLIENT[1], CITATION_CODE + "\r\r\n")
-        self.copy_from(code, CODE_BOX_2, CODE_CLIENT[1], PAGERANK_CODE + "\r\r\n")
+        # Each code ends in CR CR LF, which the box keeps and copies. Every click selects all
+        # of it: a second click, and a double-click, too.
+        boxes = [(CODE_BOX_1, CITATION_CODE + "\r\r\n"), (CODE_BOX_2, PAGERANK_CODE + "\r\r\n")]
+        for box, text in boxes:
+            self.copy_from(code, box, CODE_CLIENT[1], text)
+        self.copy_from(code, CODE_BOX_1, CODE_CLIENT[1], boxes[0][1])
+        self.copy_from(code, CODE_BOX_2, CODE_CLIENT[1], boxes[1][1], double=True)
+        self.shot("code-window-clicked")
+
+        # The sunflower hides the window with its codes and opens the userbar code window.
+        self.x.click(*self.at(code, TO_USERBARS, CODE_CLIENT[1]))
+        userbars = self.window_named(USERBAR_WINDOW_TITLE)
+        self.out_of_taskbar(userbars, "userbar code")
+        wait_for("the code window to hide", lambda: all(w.name != CODE_WINDOW_TITLE for w in self.windows()), 5)
+
+        # Shown again by a second run, still out of the taskbar; all selected, both boxes now
+        # hold the new codes alone.
+        self.x.focus(self.main)
+        self.x.click(*self.main_at(GET_CODE))
+        code = self.window_named(CODE_WINDOW_TITLE)
+        self.out_of_taskbar(code, "code window, shown again,")
+        for box, text in boxes:
+            self.copy_from(code, box, CODE_CLIENT[1], text)
 
     # 5
+    def search(self):
+        self.x.focus(self.main)
+        self.x.click(*self.main_at(SEARCH_BUTTON))
+        search = self.window_named(SEARCH_WINDOW_TITLE)
+        self.out_of_taskbar(search, "search")
+        opened = len(self.program.opened())
+        box = self.at(search, ENGINE_BOX, SEARCH_CLIENT[1])
+        ok = self.at(search, SEARCH_OK, SEARCH_CLIENT[1])
+        list_height = self.engine_list_height(search, box)
+
+        # Near misses of the labels "Google" and "Yahoo!": kept as typed, with Enter too, and
+        # OK opens nothing for them.
+        for typed in ["g", "Yahoo", "yahoo!"]:
+            self.x.focus(search)
+            self.x.click(*box)
+            self.x.key("ctrl+a")
+            self.x.type(typed)
+            self.x.key("Return")
+            self.expect_engine_box(search, box, typed)
+            self.x.click(*ok)
+            self.expect_nothing_opened(opened, f"OK with {typed!r} in the engine box", 0.7)
+        self.shot("search-near-miss")
+        if self.engine_list_height(search, box) != list_height:
+            raise Failure("the engine list changed its length after Enter in the box")
+
+        # The exact label searches.
+        self.x.focus(search)
+        self.x.click(*box)
+        self.x.key("ctrl+a")
+        self.x.type("Google")
+        self.x.click(*ok)
+        wait_for("the search address", lambda: self.program.alive() and len(self.program.opened()) > opened, 10)
+        if self.program.opened()[opened:] != [[SEARCH_ADDRESS]]:
+            raise Failure(f"OK with Google opened {self.program.opened()[opened:]}, expected {[[SEARCH_ADDRESS]]}")
+
+    def expect_nothing_opened(self, since, what, duration):
+        def check():
+            self.program.alive()
+            if len(self.program.opened()) > since:
+                raise Failure(f"{what} opened {self.program.opened()[since:]}")
+
+        hold(duration, check)
+
+    def expect_engine_box(self, search, box, expected):
+        self.x.set_clipboard(NOTHING_COPIED)
+        self.x.focus(search)
+        self.x.click(*box)
+        self.x.key("ctrl+a")
+        self.x.key("ctrl+c")
+        got = wait_for("the engine box's text", lambda: (t := self.x.clipboard()) != NOTHING_COPIED and t, 3)
+        if got != expected:
+            raise Failure(f"the engine box holds {got!r} after typing {expected!r} and Enter")
+
+    def engine_list_height(self, search, box):
+        """The height of the engine box's open list (the window that comes with alt+Down), closed again."""
+        self.x.focus(search)
+        self.x.click(*box)
+        before = {w.id for w in self.windows()}
+        self.x.key("alt+Down")
+        popup = wait_for("the engine list", lambda: next((w for w in self.windows() if w.id not in before), None), 5)
+        self.x.key("Escape")
+        wait_for("the engine list to close", lambda: all(w.id != popup.id for w in self.windows()), 5)
+        return popup.height
+
+    # 6
+    def screenshot_click(self):
+        self.x.focus(self.main)
+        self.x.click(*self.main_at(SCREENSHOT_BUTTON))
+        shot_window = self.window_named(SCREENSHOT_WINDOW_TITLE)
+        # Its definition keeps it in the taskbar.
+        if shot_window.type != "NORMAL" or "SKIP_TASKBAR" in shot_window.states:
+            raise Failure(f"the screenshot window is {shot_window.type} with states {sorted(shot_window.states)}")
+        spot = self.at(shot_window, SCREENSHOT_SPOT, SCREENSHOT_CLIENT[1])
+        colour = PICTURES[("images.websnapr.com", "/")].colour
+        wait_for("the screenshot", lambda: self.program.alive() and close(self.x.capture().pixel(*spot), colour, 8), 10)
+        self.shot("screenshot-window")
+
+        # Only a left click, pressed and released over the picture, opens the site.
+        opened = len(self.program.opened())
+        self.x.click(*spot, button=3)
+        self.x.drag(spot, (shot_window.x + shot_window.width + 40, spot[1]))
+        self.expect_nothing_opened(opened, "a right click or a drag off the screenshot", 1.0)
+        self.x.click(*spot)
+        wait_for("the site's address", lambda: self.program.alive() and len(self.program.opened()) > opened, 10)
+        if self.program.opened()[opened:] != [[HOUSE_ADDRESS]]:
+            raise Failure(f"the screenshot opened {self.program.opened()[opened:]}, expected {[[HOUSE_ADDRESS]]}")
+
+    # 7
     def exit_button(self):
         self.x.click(*self.main_at(EXIT))
         status = self.program.wait_exit(15)
@@ -685,7 +848,7 @@ class Scenario:
         if settings is None or {k: settings.get(k) for k in expected} != expected:
             raise Failure(f"stored settings {settings}, expected {expected}")
 
-    # 6
+    # 8
     def second_start(self):
         self.x.move(1, 1)  # away from where the windows come
         self.program.start(2)
@@ -714,14 +877,16 @@ class Scenario:
         if status != 0:
             raise Failure(f"the second run ended with status {status}")
         self.expect_settings()
-        if len(self.server.seen()) != 4:
-            raise Failure(f"{len(self.server.seen())} picture requests in all, expected the lookup's 4")
+        if len(self.server.seen()) != 5:
+            raise Failure(f"{len(self.server.seen())} picture requests in all, expected the lookup's 4 and a screenshot")
 
     STEPS = [
         ("first start: splash, first-run notice, main window", first_start),
         ("typing updates the caption; Узнать fetches four pictures", type_and_look_up),
         ("the house button and a menu command hand their addresses over", hand_addresses),
-        ("Получить код shows the code", get_code),
+        ("Получить код shows the code, and every click into a box selects it all", get_code),
+        ("the search window keeps near misses as typed and searches the exact label", search),
+        ("only a left click on the screenshot opens the site", screenshot_click),
         ("the exit button ends the program and keeps the settings", exit_button),
         ("second start: no notice, balloon tips, the site restored", second_start),
     ]

@@ -105,14 +105,33 @@ form Input
         TabIndex = 7
         Enabled = false
     end
+    plain Button1
+        Left = 3300
+        Top = 120
+        TabIndex = 8
+        Enabled = false
+    end
 end
 )";
+
+// A custom control that only has a host.
+struct PlainControl final : UserControlHandlers {
+    platform::UserControl UserControl;
+};
 
 // Counts each Click; the text boxes' handlers select all, as the program's result boxes do.
 class InputTest : public ::testing::Test {
 protected:
     InputTest()
     {
+        forms.add_control_kind("plain", [](Form&, const ControlDefinition& d, platform::UserControl*& host) {
+            auto control = std::make_unique<PlainControl>();
+            control->UserControl.set_Width(300);
+            control->UserControl.set_Height(300);
+            control->UserControl.set_Enabled(d.boolean("Enabled", true));
+            host = &control->UserControl;
+            return control;
+        });
         forms.add("Input", parse_window_definition(window_text), nullptr);
         for (const char* name : {"Text1", "Text2", "Label1", "Image1"})
             form().on(std::string(name) + "_Click", [this, name] {
@@ -306,8 +325,9 @@ TEST_F(InputTest, AComboBoxKeepsWhatIsTypedAndItsListStaysAsDefined)
 }
 
 // Tab and Shift+Tab go by tab place, not by the definition's order: past a control outside
-// the client area, past a disabled one until it is enabled, and into a group of option
-// buttons at its chosen one only.
+// the client area, past disabled ones (a custom control disabled by its own properties
+// included) until they are enabled, and into a group of option buttons at its chosen one
+// only.
 TEST_F(InputTest, TabFollowsTheTabPlaces)
 {
     form().option("Option2").set_Value(true);
@@ -327,8 +347,9 @@ TEST_F(InputTest, TabFollowsTheTabPlaces)
     EXPECT_EQ(walk(4, false), (std::vector<std::string> {"Option2", "Text1", "Combo1", "Text2"}));
 
     form().text("Text4").widget()->setEnabled(true);
+    form().user_control("Button1").host().set_Enabled(true);
     form().option("Option1").set_Value(true);
-    EXPECT_EQ(walk(5, true), (std::vector<std::string> {"Combo1", "Text1", "Option1", "Text4", "Text2"}));
+    EXPECT_EQ(walk(6, true), (std::vector<std::string> {"Combo1", "Text1", "Option1", "Text4", "Button1", "Text2"}));
 }
 
 bool is_russian(const QString& text)
