@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QRadioButton>
@@ -22,6 +23,8 @@
 #include <QTimer>
 
 #include <cmath>
+#include <type_traits>
+#include <utility>
 
 namespace platform::forms {
 
@@ -62,10 +65,86 @@ std::string from_document(const QString& document)
     return utf8(plain_text(document));
 }
 
-// The clipboard sees the text itself, its carriage returns included, both ways.
-class MultiLineEdit final : public QPlainTextEdit {
+// The platform's click: the left button pressed over a control and released over it. The
+// second press of a double-click is a double-click, not a click, unless the control counts
+// it as one.
+class ClickTracker {
 public:
-    using QPlainTextEdit::QPlainTextEdit;
+    explicit ClickTracker(bool double_click_counts) : m_double_click_counts(double_click_counts) {}
+
+    void pressed(const QMouseEvent& event, bool double_click)
+    {
+        if (event.button() == Qt::LeftButton)
+            m_armed = !double_click || m_double_click_counts;
+    }
+    // True when this release ends a click over `area`.
+    bool released(const QMouseEvent& event, const QRect& area)
+    {
+        if (event.button() != Qt::LeftButton)
+            return false;
+        const bool armed = std::exchange(m_armed, false);
+        // The pixel the pointer is on.
+        const QPointF at = event.position();
+        return armed && area.contains(QPoint(int(std::floor(at.x())), int(std::floor(at.y()))));
+    }
+
+private:
+    bool m_double_click_counts;
+    bool m_armed = false;
+};
+
+// Text boxes raise Click once the box has handled the release itself, so the selection a
+// Click handler makes is the one that stays: Qt would otherwise turn a press inside the
+// selection into a caret on release, or keep the word a double-click chose. Each click of a
+// double-click counts, so a box whose Click selects all stays all selected however fast the
+// user clicks.
+template <typename Edit>
+class ClickingEdit : public Edit {
+public:
+    ClickingEdit(QWidget* parent, std::function<void()> click) : Edit(parent), m_click(std::move(click)) {}
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        m_clicks.pressed(*event, false);
+        Edit::mousePressEvent(event);
+    }
+    void mouseDoubleClickEvent(QMouseEvent* event) override
+    {
+        m_clicks.pressed(*event, true);
+        Edit::mouseDoubleClickEvent(event);
+    }
+    void mouseReleaseEvent(QMouseEvent* event) override
+    {
+        Edit::mouseReleaseEvent(event);
+        if (m_clicks.released(*event, click_area()))
+            m_click();
+    }
+
+private:
+    // A scrolling box gets its mouse events in its viewport's coordinates.
+    QRect click_area() const
+    {
+        if constexpr (std::is_base_of_v<QAbstractScrollArea, Edit>)
+            return this->viewport()->rect();
+        else
+            return this->rect();
+    }
+
+    std::function<void()> m_click;
+    ClickTracker m_clicks {true};
+};
+
+using LineEdit = ClickingEdit<QLineEdit>;
+
+// The clipboard sees the text itself, its carriage returns included, both ways. Tab moves
+// on to the next control, as in a one-line box.
+class MultiLineEdit final : public ClickingEdit<QPlainTextEdit> {
+public:
+    MultiLineEdit(QWidget* parent, std::function<void()> click) : ClickingEdit(parent, std::move(click))
+    {
+        setTabChangesFocus(true);
+    }
 
 protected:
     QMimeData* createMimeDataFromSelection() const override
@@ -103,7 +182,7 @@ StdFont font_of(const ControlDefinition& d)
     return font;
 }
 
-// Raises "<control>_Click" on a left-button release over the widget.
+// Raises a label's or an image area's Click; a double-click is one click.
 class ClickWatcher final : public QObject {
 public:
     ClickWatcher(QObject* parent, std::function<void()> click) : QObject(parent), m_click(std::move(click)) {}
@@ -111,13 +190,25 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::MouseButtonRelease)
-            m_click();
+        auto* widget = static_cast<QWidget*>(watched);
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            m_clicks.pressed(*static_cast<QMouseEvent*>(event), event->type() == QEvent::MouseButtonDblClick);
+            break;
+        case QEvent::MouseButtonRelease:
+            if (m_clicks.released(*static_cast<QMouseEvent*>(event), widget->rect()))
+                m_click();
+            break;
+        default:
+            break;
+        }
         return QObject::eventFilter(watched, event);
     }
 
 private:
     std::function<void()> m_click;
+    ClickTracker m_clicks {false};
 };
 
 void watch_clicks(QWidget* widget, std::function<void()> click)
@@ -149,7 +240,7 @@ private:
 
 Control::Control(Form& form, const ControlDefinition& definition, HWND window)
     : m_form(form), m_name(definition.name), m_window(window ? window : create_window()), m_owns_window(!window),
-      m_tooltip(definition.text("ToolTipText"))
+      m_tooltip(definition.text("ToolTipText")), m_tab_index(int32_t(definition.integer("TabIndex", -1)))
 {
 }
 
@@ -217,7 +308,7 @@ TextBox::TextBox(Form& form, const ControlDefinition& d) : Control(form, d), m_m
 {
     QWidget* parent = form.widget()->client();
     if (m_multi_line) {
-        auto* edit = new MultiLineEdit(parent);
+        auto* edit = new MultiLineEdit(parent, [this] { raise("Click"); });
         edit->setPlainText(to_document(d.text("Text")));
         edit->setVerticalScrollBarPolicy(d.integer("ScrollBars") & 2 ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
         edit->setHorizontalScrollBarPolicy(d.integer("ScrollBars") & 1 ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
@@ -225,9 +316,8 @@ TextBox::TextBox(Form& form, const ControlDefinition& d) : Control(form, d), m_m
         edit->setReadOnly(d.boolean("Locked"));
         attach(edit, d);
         QObject::connect(edit, &QPlainTextEdit::textChanged, edit, [this] { raise("Change"); });
-        watch_clicks(edit->viewport(), [this] { raise("Click"); });
     } else {
-        auto* edit = new QLineEdit(parent);
+        auto* edit = new LineEdit(parent, [this] { raise("Click"); });
         edit->setText(q(d.text("Text")));
         edit->setReadOnly(d.boolean("Locked"));
         edit->setFrame(d.integer("BorderStyle", 1) != 0);
@@ -237,7 +327,6 @@ TextBox::TextBox(Form& form, const ControlDefinition& d) : Control(form, d), m_m
             edit->setAlignment(Qt::AlignHCenter);
         attach(edit, d);
         QObject::connect(edit, &QLineEdit::textChanged, edit, [this] { raise("Change"); });
-        watch_clicks(edit, [this] { raise("Click"); });
     }
 }
 
@@ -419,6 +508,10 @@ ComboBox::ComboBox(Form& form, const ControlDefinition& d) : Control(form, d)
 {
     auto* combo = new QComboBox(form.widget()->client());
     combo->setEditable(true);
+    // The edit field keeps what is typed, letter case and all, and the list stays the
+    // definition's: no completion, and Enter adds nothing.
+    combo->setCompleter(nullptr);
+    combo->setInsertPolicy(QComboBox::NoInsert);
     for (const auto& [key, value] : d.properties)
         if (key == "Item" && value.kind == DefinitionValue::Kind::Text)
             combo->addItem(q(value.text));
@@ -519,6 +612,8 @@ UserControlHost::UserControlHost(Form& form, const ControlDefinition& d, std::un
     : Control(form, d, host.hWnd()), m_control(std::move(control)), m_host(host)
 {
     auto* widget = new UserControlWidget(host, form.widget()->client());
+    // The control read its properties before it had a widget: a disabled one takes no focus.
+    widget->enabled_changed(host.Enabled());
     m_widget = widget;
     widget->move(pixels(double(d.integer("Left"))), pixels(double(d.integer("Top"))));
     if (!m_tooltip.empty())

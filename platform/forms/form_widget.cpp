@@ -1,10 +1,14 @@
 #include "platform/forms/form_widget.h"
 
 #include "platform/font_engine.h"
+#include "platform/forms/taskbar.h"
 
+#include <QAbstractButton>
+#include <QButtonGroup>
 #include <QCloseEvent>
 #include <QMenuBar>
 #include <QPainter>
+#include <QShowEvent>
 
 namespace platform::forms {
 
@@ -81,6 +85,69 @@ void FormWidget::closeEvent(QCloseEvent* event)
         event->accept();
     else
         event->ignore();
+}
+
+bool FormWidget::is_tab_stop(size_t place) const
+{
+    QWidget* widget = m_tab_order[place];
+    if (!widget || widget->focusPolicy() == Qt::NoFocus || !widget->isEnabled() || !widget->isVisibleTo(this))
+        return false;
+    // A control placed outside the client area, where the user cannot see it, is passed by.
+    if (!QRect(widget->mapTo(m_client, QPoint(0, 0)), widget->size()).intersects(m_client->rect()))
+        return false;
+    // A group of option buttons is one stop: its chosen button, or its first when none is.
+    // (Qt's own rule, the button that last had the focus, shows in the buttons' policies.)
+    auto* option = qobject_cast<QAbstractButton*>(widget);
+    QButtonGroup* group = option ? option->group() : nullptr;
+    if (!group)
+        return widget->focusPolicy() & Qt::TabFocus;
+    if (QAbstractButton* chosen = group->checkedButton())
+        return chosen == option;
+    for (size_t earlier = 0; earlier < place; ++earlier)
+        if (auto* other = qobject_cast<QAbstractButton*>(m_tab_order[earlier].data()); other && other->group() == group)
+            return false;
+    return true;
+}
+
+bool FormWidget::focusNextPrevChild(bool next)
+{
+    const size_t count = m_tab_order.size();
+    if (count == 0)
+        return QWidget::focusNextPrevChild(next);
+    // Where the focus is now: the control that has it, or holds the widget that has it.
+    const QWidget* focused = focusWidget();
+    size_t at = count;
+    for (size_t place = 0; place < count && focused; ++place)
+        if (QWidget* widget = m_tab_order[place]; widget && (widget == focused || widget->isAncestorOf(focused)))
+            at = place;
+    for (size_t step = 1; step <= count; ++step) {
+        // From nowhere, forward starts at the first place and backward at the last.
+        const size_t from = at == count ? (next ? count - 1 : 0) : at;
+        const size_t place = next ? (from + step) % count : (from + count - step) % count;
+        if (is_tab_stop(place)) {
+            m_tab_order[place]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return true;
+        }
+    }
+    return false;
+}
+
+void FormWidget::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (event->spontaneous())
+        return;
+    // Before the window is mapped: the X11 window manager reads the mark then.
+    if (!m_shown_in_taskbar)
+        keep_out_of_taskbar(*this);
+    if (!focusWidget()) {
+        for (size_t place = 0; place < m_tab_order.size(); ++place) {
+            if (is_tab_stop(place)) {
+                m_tab_order[place]->setFocus(Qt::OtherFocusReason);
+                break;
+            }
+        }
+    }
 }
 
 } // namespace platform::forms

@@ -10,11 +10,15 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QTimer>
+#include <QTranslator>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <iterator>
@@ -47,6 +51,24 @@ Qt::WindowFlags flags_of(const WindowDefinition& d)
     if (control_box && d.boolean("MaxButton", border == 2))
         flags |= Qt::WindowMaximizeButtonHint;
     return flags;
+}
+
+// The texts Qt draws for us (a text box's menu, a message box's button) in the program's
+// language whatever the desktop's, once per application. Without Qt's translations they
+// stay in English.
+void use_russian_texts()
+{
+    static QPointer<QTranslator> installed;
+    QCoreApplication* application = QCoreApplication::instance();
+    if (installed || !application)
+        return;
+    auto* translator = new QTranslator(application);
+    if (translator->load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+        QCoreApplication::installTranslator(translator))
+        installed = translator;
+    else
+        delete translator;
 }
 
 } // namespace
@@ -101,8 +123,10 @@ Form::Form(Forms& forms, const WindowDefinition& definition)
     if (Picture icon = embedded_picture(definition.picture("Icon")))
         m_widget->setWindowIcon(QIcon(QPixmap::fromImage(icon->image())));
     m_widget->set_close_handler([this] { return Unload(); });
+    m_widget->set_shown_in_taskbar(definition.boolean("ShowInTaskbar", true));
     try {
         build(definition);
+        order_tabs();
         m_widget->layout_client();
     } catch (...) {
         m_controls.clear();
@@ -149,6 +173,21 @@ void Form::build(const WindowDefinition& definition)
             throw DefinitionError("window " + m_name + ": unknown control kind '" + d.kind + "'");
         }
     }
+}
+
+void Form::order_tabs()
+{
+    std::vector<const Control*> placed;
+    for (const auto& control : m_controls)
+        if (control->TabIndex() >= 0 && control->widget())
+            placed.push_back(control.get());
+    // Equal places keep the definition's order.
+    std::stable_sort(placed.begin(), placed.end(),
+                     [](const Control* a, const Control* b) { return a->TabIndex() < b->TabIndex(); });
+    std::vector<QPointer<QWidget>> order;
+    for (const Control* control : placed)
+        order.emplace_back(control->widget());
+    m_widget->set_tab_order(std::move(order));
 }
 
 void Form::build_menu(const ControlDefinition& d, void* parent_menu)
@@ -276,7 +315,10 @@ void Form::raise(std::string_view handler_name)
         it->second();
 }
 
-Forms::Forms() : m_context(std::make_unique<QObject>()) {}
+Forms::Forms() : m_context(std::make_unique<QObject>())
+{
+    use_russian_texts();
+}
 
 Forms::~Forms()
 {

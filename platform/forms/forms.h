@@ -54,6 +54,8 @@ public:
     void set_Visible(bool visible);
     const std::string& ToolTipText() const { return m_tooltip; }
     void set_ToolTipText(std::string text);
+    // The control's place in the window's tab order; -1 for one that has none.
+    int32_t TabIndex() const { return m_tab_index; }
 
 protected:
     // Places the widget by the definition's twips and gives it the common look.
@@ -66,6 +68,7 @@ protected:
     bool m_owns_window;
     QPointer<QWidget> m_widget;
     std::string m_tooltip;
+    int32_t m_tab_index;
 };
 
 class TextBox final : public Control {
@@ -228,6 +231,7 @@ private:
     T& find(std::string_view name);
     void build(const WindowDefinition& definition);
     void build_menu(const ControlDefinition& definition, void* parent_menu);
+    void order_tabs();
 
     Forms& m_forms;
     std::string m_name;

@@ -8,23 +8,16 @@ Every step saves a screenshot into the artifacts folder; a failure saves one mor
 """
 
 import argparse
-import ctypes
-import http.server
-import json
 import os
-import re
 import shutil
 import signal
 import socket
-import struct
 import subprocess
 import sys
-import threading
 import time
 import traceback
-import urllib.parse
-import zlib
-from collections import namedtuple
+
+from harness import Display, Failure, Picture, PictureServer, Program, close, hold, log, wait_for
 
 PREFIX = "Работаем с сайтом: "
 # The site box's design text is the default site; loading it again changes nothing, so the
@@ -35,14 +28,17 @@ SITE = "e2e-site.example"
 NOTICE_TITLE = "Первый запуск"
 FIRST_RUN_FLAG = "Первый вход"
 CODE_WINDOW_TITLE = "Код кнопки"
+USERBAR_WINDOW_TITLE = "IP Юзербары для подписей на форумах"
+SEARCH_WINDOW_TITLE = "Поиск"
+SCREENSHOT_WINDOW_TITLE = "Скриншот сайта"
 AGENT = "Mozilla/4.0"
+NOTHING_COPIED = "(nothing copied)"
 
 # The picture services' hosts, as the main window's hidden boxes name them.
 SERVICE_HOSTS = ["2ip.ru", "www.yandex.ru", "www.prchecker.info", "images.websnapr.com"]
 
 # What the server answers, by host and path: a plain picture of one colour each, so the
 # screenshot shows which one landed where.
-Picture = namedtuple("Picture", "width height colour")
 PICTURES = {
     ("2ip.ru", "/_res/script/image.php"): Picture(88, 31, (255, 0, 0)),
     ("2ip.ru", "/_res/userbar/ua-bar.gif"): Picture(350, 19, (0, 160, 0)),
@@ -60,6 +56,8 @@ LOOKUP_REQUESTS = [
 ]
 
 HOUSE_ADDRESS = "http://" + SITE
+# The search window's Google prefix and the word box's design text.
+SEARCH_ADDRESS = "http://www.google.com/search?q=Orlanwerk"
 # "Информация о сайте" > "Ссылки по Google": template, site, suffix.
 MENU_ADDRESS = "http://www.google.com/search?sourceid=navclient&ie=UTF-8&oe=UTF-8&q=link:" + SITE + "/&"
 
@@ -72,6 +70,8 @@ PAGERANK_CODE = ('<a href="http://www.prchecker.info" target=_blank> <img src="'
 SPLASH_SIZE = (480, 202)
 MAIN_CLIENT = (368, 193)
 CODE_CLIENT = (312, 208)
+SEARCH_CLIENT = (329, 78)
+SCREENSHOT_CLIENT = (220, 168)
 
 
 def twips(left, top, width, height):
@@ -85,8 +85,16 @@ FIND_OUT = twips(120, 1920, 2415, 375)
 GET_CODE = twips(3090, 1920, 2250, 375)
 HOUSE = twips(5040, 1440, 375, 375)
 EXIT = twips(5040, 2400, 375, 375)
+SCREENSHOT_BUTTON = twips(105, 2400, 2415, 375)
+SEARCH_BUTTON = twips(3960, 2400, 495, 375)
 CODE_BOX_1 = twips(120, 360, 4455, 855)
 CODE_BOX_2 = twips(120, 1560, 4455, 975)
+TO_USERBARS = twips(4200, 2640, 375, 375)  # Form2.ww1
+# The search window (Form7.window): the engine box's edit field, left of its arrow, and OK.
+ENGINE_BOX = (40, twips(120, 120, 3975, 315)[1])
+SEARCH_OK = twips(4200, 120, 615, 975)
+# The screenshot window (Form3.window): a spot inside the fetched picture at 8, 8.
+SCREENSHOT_SPOT = (8 + 60, 8 + 60)
 
 # Where each result picture shows once fetched: its area's top left plus half its picture.
 RESULT_SPOTS = {
@@ -98,379 +106,6 @@ RESULT_SPOTS = {
 # A spot of the banner that no result covers, and one of the bare background on the same row.
 BANNER_SPOT = (100, 50)
 BACKGROUND_SPOT = (64, 50)
-
-
-class Failure(Exception):
-    pass
-
-
-def die_with_driver():
-    """In the child before exec: killed when the driver goes, however it goes."""
-    libc = ctypes.CDLL(None, use_errno=True)
-    libc.prctl(1, signal.SIGKILL)  # PR_SET_PDEATHSIG
-
-
-def log(message):
-    print(message, flush=True)
-
-
-def wait_for(what, probe, timeout, interval=0.05):
-    """Polls `probe` until it gives something true; a probe may raise Failure to stop early."""
-    deadline = time.monotonic() + timeout
-    while True:
-        value = probe()
-        if value:
-            return value
-        if time.monotonic() >= deadline:
-            raise Failure(f"waited {timeout:g} s for {what}")
-        time.sleep(interval)
-
-
-def stop_process(process):
-    if process and process.poll() is None:
-        process.terminate()
-        try:
-            process.wait(5)
-        except subprocess.TimeoutExpired:
-            process.kill()
-            process.wait()
-
-
-def hold(duration, probe, interval=0.05):
-    """Polls `probe` for the whole duration; it raises Failure when what it watches for shows."""
-    deadline = time.monotonic() + duration
-    while time.monotonic() < deadline:
-        probe()
-        time.sleep(interval)
-
-
-# ---- pictures
-
-def png_bytes(width, height, rgb):
-    """RGB rows as a PNG file."""
-    stride = width * 3
-    raw = b"".join(b"\0" + rgb[y * stride:(y + 1) * stride] for y in range(height))
-
-    def chunk(kind, data):
-        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
-
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
-            + chunk(b"IDAT", zlib.compress(raw, 6)) + chunk(b"IEND", b""))
-
-
-def solid_png(picture):
-    return png_bytes(picture.width, picture.height, bytes(picture.colour) * (picture.width * picture.height))
-
-
-class Screen:
-    """One capture of the root window."""
-
-    def __init__(self, ppm):
-        fields = []
-        pos = 0
-        while len(fields) < 4:
-            match = re.compile(rb"\s*(#[^\n]*\n\s*)*(\S+)").match(ppm, pos)
-            if not match:
-                raise Failure("unreadable screen capture")
-            fields.append(match.group(2))
-            pos = match.end()
-        if fields[0] != b"P6" or fields[3] != b"255":
-            raise Failure("unexpected screen capture format")
-        self.width, self.height = int(fields[1]), int(fields[2])
-        self.rgb = ppm[pos + 1:pos + 1 + self.width * self.height * 3]
-
-    def pixel(self, x, y):
-        i = (y * self.width + x) * 3
-        return tuple(self.rgb[i:i + 3])
-
-    def save(self, path):
-        with open(path, "wb") as f:
-            f.write(png_bytes(self.width, self.height, self.rgb))
-
-
-def close(a, b, tolerance):
-    return all(abs(p - q) <= tolerance for p, q in zip(a, b))
-
-
-# ---- the picture services
-
-class PictureServer:
-    """Answers the picture services' GETs and keeps each request."""
-
-    def __init__(self, address, log_path):
-        self.requests = []
-        self.lock = threading.Lock()
-        self.log_path = log_path
-        self.bodies = {key: solid_png(p) for key, p in PICTURES.items()}
-        server = self
-
-        class Handler(http.server.BaseHTTPRequestHandler):
-            def do_GET(self):
-                server.answer(self)
-
-            def log_message(self, *args):
-                pass
-
-        self.httpd = http.server.ThreadingHTTPServer(address, Handler)
-        self.httpd.daemon_threads = True
-        self.port = self.httpd.server_address[1]
-        self.thread = threading.Thread(target=self.httpd.serve_forever, daemon=True)
-        self.thread.start()
-
-    def answer(self, handler):
-        # Through a proxy the request line holds the whole address.
-        target = urllib.parse.urlsplit(handler.path)
-        host = (target.hostname or handler.headers.get("Host", "")).split(":")[0].lower()
-        path = target.path or "/"
-        full = path + ("?" + target.query if target.query else "")
-        record = {"host": host, "path": full, "agent": handler.headers.get("User-Agent"),
-                  "time": round(time.monotonic(), 3)}
-        with self.lock:
-            self.requests.append(record)
-            with open(self.log_path, "a") as f:
-                f.write(json.dumps(record, ensure_ascii=False) + "\n")
-        body = self.bodies.get((host, path))
-        handler.send_response(200 if body else 404)
-        handler.send_header("Content-Type", "image/png" if body else "text/plain")
-        handler.send_header("Content-Length", str(len(body or b"")))
-        handler.end_headers()
-        if body:
-            handler.wfile.write(body)
-
-    def seen(self):
-        with self.lock:
-            return list(self.requests)
-
-    def stop(self):
-        self.httpd.shutdown()
-        self.httpd.server_close()
-
-
-# ---- the X server and the program
-
-Window = namedtuple("Window", "id name x y width height type")
-
-
-class Display:
-    def __init__(self, work, artifacts):
-        self.work = work
-        self.artifacts = artifacts
-        self.process = None
-        self.env = None
-        self.root = None
-        self.log = None
-
-    def start(self, timeout=15):
-        auth = os.path.join(self.work, "xauthority")
-        cookie = os.urandom(16).hex()
-        deadline = time.monotonic() + timeout
-        first = 100 + os.getpid() % 400
-        xvfb_log = self.log = open(os.path.join(self.artifacts, "xvfb.log"), "ab")
-        for number in range(first, first + 200):
-            if os.path.exists(f"/tmp/.X{number}-lock") or os.path.exists(f"/tmp/.X11-unix/X{number}"):
-                continue
-            open(auth, "w").close()
-            subprocess.run(["xauth", "-q", "-f", auth, "add", f":{number}", "MIT-MAGIC-COOKIE-1", cookie], check=True)
-            self.process = subprocess.Popen(
-                ["Xvfb", f":{number}", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset", "-auth", auth],
-                stdin=subprocess.DEVNULL, stdout=xvfb_log, stderr=xvfb_log, preexec_fn=die_with_driver)
-            self.env = dict(os.environ, DISPLAY=f":{number}", XAUTHORITY=auth)
-            while time.monotonic() < deadline:
-                if self.process.poll() is not None:
-                    break  # the number was taken after all: try the next one
-                if subprocess.run(["xdotool", "getdisplaygeometry"], env=self.env, stdout=subprocess.DEVNULL,
-                                  stderr=subprocess.DEVNULL).returncode == 0:
-                    self.root = int(re.search(r"Window id: (0x[0-9a-f]+)", self.run("xwininfo", "-root")).group(1), 16)
-                    return
-                time.sleep(0.05)
-            if time.monotonic() >= deadline:
-                break
-        raise Failure("Xvfb did not start; see xvfb.log")
-
-    def stop(self):
-        stop_process(self.process)
-        if self.log:
-            self.log.close()
-
-    def run(self, *args, check=True, timeout=10):
-        try:
-            result = subprocess.run(args, env=self.env, stdin=subprocess.DEVNULL, capture_output=True,
-                                    timeout=timeout)
-        except subprocess.TimeoutExpired:
-            raise Failure(f"{' '.join(args)} did not answer in {timeout:g} s")
-        if check and result.returncode != 0:
-            raise Failure(f"{' '.join(args)} failed: {result.stderr.decode(errors='replace').strip()}")
-        return result.stdout.decode("utf-8", errors="replace")
-
-    def windows(self):
-        """The mapped top-level windows, the root left out."""
-        listing = self.run("xdotool", "search", "--onlyvisible", "--maxdepth", "1", "--name", "", check=False)
-        found = []
-        for wid in (int(w) for w in listing.split()):
-            if wid == self.root:
-                continue
-            out = self.run("xdotool", "getwindowname", str(wid), "getwindowgeometry", "--shell", str(wid), check=False)
-            lines = out.split("\n")
-            geometry = dict(line.split("=", 1) for line in lines[1:] if "=" in line)
-            if not {"X", "Y", "WIDTH", "HEIGHT"} <= geometry.keys():
-                continue  # gone meanwhile
-            kind = self.run("xprop", "-id", str(wid), "-notype", "_NET_WM_WINDOW_TYPE", check=False)
-            match = re.search(r"_NET_WM_WINDOW_TYPE_(\w+)", kind)
-            found.append(Window(wid, lines[0], int(geometry["X"]), int(geometry["Y"]), int(geometry["WIDTH"]),
-                                int(geometry["HEIGHT"]), match.group(1) if match else ""))
-        return found
-
-    def capture(self):
-        result = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], env=self.env, capture_output=True, timeout=20)
-        if result.returncode != 0:
-            raise Failure("screen capture failed: " + result.stderr.decode(errors="replace").strip())
-        return Screen(result.stdout)
-
-    def screenshot(self, name):
-        screen = self.capture()
-        screen.save(os.path.join(self.artifacts, name + ".png"))
-        return screen
-
-    def name(self, window):
-        return self.run("xdotool", "getwindowname", str(window.id), check=False).rstrip("\n")
-
-    def move(self, x, y):
-        # Not --sync: it waits for a motion, and there is none when the pointer is there already.
-        self.run("xdotool", "mousemove", str(x), str(y))
-        wait_for(f"the pointer at {x},{y}",
-                 lambda: self.run("xdotool", "getmouselocation", "--shell").startswith(f"X={x}\nY={y}\n"), 2)
-
-    def click(self, x, y):
-        self.move(x, y)
-        time.sleep(0.05)  # a moment of hover, as a hand gives
-        self.run("xdotool", "click", "1")
-
-    def key(self, *keys):
-        self.run("xdotool", "key", "--clearmodifiers", *keys)
-
-    def type(self, text):
-        self.run("xdotool", "type", "--delay", "0", "--", text)
-
-    def focus(self, window):
-        # No window manager: focus is given, not asked for.
-        self.run("xdotool", "windowfocus", "--sync", str(window.id))
-
-    def clipboard(self):
-        result = subprocess.run(["xclip", "-o", "-selection", "clipboard"], env=self.env, capture_output=True,
-                                timeout=5)
-        return result.stdout.decode("utf-8", errors="replace") if result.returncode == 0 else None
-
-
-class Program:
-    """The program under test, in its private settings and temporary folders."""
-
-    def __init__(self, path, work, artifacts, display, proxy):
-        self.path = path
-        self.artifacts = artifacts
-        self.display = display
-        self.process = None
-        self.log_path = None
-        self.log_file = None
-        self.logs = []
-        home = os.path.join(work, "home")
-        config = os.path.join(work, "config")
-        runtime = os.path.join(work, "runtime")
-        tmp = os.path.join(work, "tmp")
-        for folder in (home, config, runtime, tmp):
-            os.makedirs(folder, mode=0o700, exist_ok=True)
-        self.registry = os.path.join(config, "velmora", "registry.reg")
-        self.opened_log = os.path.join(artifacts, "opened.jsonl")
-        bin_dir = os.path.join(work, "bin")
-        os.makedirs(bin_dir, exist_ok=True)
-        recorder = os.path.join(bin_dir, "xdg-open")
-        with open(recorder, "w") as f:
-            f.write("#!/usr/bin/python3\n"
-                    "# Stands in for xdg-open: keeps what it was asked to open, opens nothing.\n"
-                    "import json, os, sys\n"
-                    f"fd = os.open({self.opened_log!r}, os.O_WRONLY | os.O_APPEND | os.O_CREAT, 0o600)\n"
-                    "os.write(fd, (json.dumps({'argv': sys.argv[1:]}, ensure_ascii=False) + '\\n').encode())\n")
-        os.chmod(recorder, 0o755)
-        env = {k: v for k, v in display.env.items() if "proxy" not in k.lower()}
-        env.update(HOME=home, XDG_CONFIG_HOME=config, XDG_CACHE_HOME=os.path.join(home, ".cache"),
-                   XDG_DATA_HOME=os.path.join(home, ".local", "share"), XDG_RUNTIME_DIR=runtime, TMPDIR=tmp,
-                   PATH=bin_dir + ":" + os.environ.get("PATH", "/usr/bin:/bin"), QT_QPA_PLATFORM="xcb",
-                   LANG="C.UTF-8", DBUS_SESSION_BUS_ADDRESS="disabled:", NO_AT_BRIDGE="1",
-                   ASAN_OPTIONS="detect_leaks=0", UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1")
-        if proxy:
-            env.update(http_proxy=proxy, no_proxy="")
-        self.env = env
-        self.cwd = work
-
-    def start(self, run):
-        self.log_path = os.path.join(self.artifacts, f"velmora-run{run}.log")
-        self.logs.append(self.log_path)
-        if self.log_file:
-            self.log_file.close()
-        self.log_file = open(self.log_path, "wb")
-        self.process = subprocess.Popen([self.path], cwd=self.cwd, env=self.env, stdin=subprocess.DEVNULL,
-                                        stdout=self.log_file, stderr=subprocess.STDOUT,
-                                        preexec_fn=die_with_driver)
-
-    def alive(self):
-        """Raises Failure when the program ended on its own."""
-        code = self.process.poll()
-        if code is not None:
-            raise Failure(f"the program ended unexpectedly with status {code}; see {os.path.basename(self.log_path)}")
-        return True
-
-    def wait_exit(self, timeout):
-        try:
-            return self.process.wait(timeout)
-        except subprocess.TimeoutExpired:
-            raise Failure(f"the program was still running {timeout:g} s after the exit button")
-
-    def stop(self):
-        stop_process(self.process)
-        if self.log_file:
-            self.log_file.close()
-
-    def sanitizer_report(self):
-        for path in self.logs:
-            with open(path, "rb") as f:
-                text = f.read().decode(errors="replace")
-            match = re.search(r"^.*(ERROR: AddressSanitizer|ERROR: LeakSanitizer|runtime error:).*$", text, re.M)
-            if match:
-                return f"{os.path.basename(path)}: {match.group(0)}"
-        return None
-
-    def opened(self):
-        if not os.path.exists(self.opened_log):
-            return []
-        with open(self.opened_log, encoding="utf-8") as f:
-            return [json.loads(line)["argv"] for line in f if line.strip()]
-
-    def settings(self):
-        """The values under Software\\Velmora\\Settings, as the registry file holds them."""
-        if not os.path.exists(self.registry):
-            return None
-        with open(self.registry, encoding="utf-8") as f:
-            text = f.read()
-        values = {}
-        section = None
-        for line in text.replace("\\\n", "").split("\n"):
-            line = line.strip()
-            if line.startswith("["):
-                section = line.strip("[]").lower()
-                continue
-            if section != "hkey_local_machine\\software\\velmora\\settings":
-                continue
-            match = re.match(r'"((?:[^"\\]|\\.)*)"=(.*)$', line)
-            if not match:
-                continue
-            name, data = match.group(1), match.group(2)
-            if data.startswith('"'):
-                values[name] = re.sub(r"\\(.)", r"\1", data[1:-1])
-            elif data.startswith("hex(1):") or data.startswith("hex:"):
-                raw = bytes(int(b, 16) for b in data.split(":", 1)[1].replace(" ", "").split(",") if b)
-                values[name] = raw.rstrip(b"\0").decode("utf-8", errors="replace")
-            else:
-                values[name] = data
-        return values
 
 
 # ---- the scenario
@@ -523,10 +158,16 @@ class Scenario:
         except Failure:
             raise Failure(f"the main window's caption is {self.caption()!r}, expected {expected!r}")
 
-    def copy_from(self, window, point, client_height, expected, timeout=3):
-        """Clicks into a box (which selects all of it), copies, and expects exactly `expected`."""
+    def copy_from(self, window, point, client_height, expected, double=False, timeout=3):
+        """Clicks (or double-clicks) into a box, which selects all of it, copies, and expects
+        exactly `expected`. The clipboard is emptied first, so an earlier copy cannot pass for this one."""
+        self.x.set_clipboard(NOTHING_COPIED)
         self.x.focus(window)
-        self.x.click(*self.at(window, point, client_height))
+        at = self.at(window, point, client_height)
+        if double:
+            self.x.double_click(*at)
+        else:
+            self.x.click(*at)
         got = [None]
 
         def copied():
@@ -537,9 +178,20 @@ class Scenario:
         try:
             wait_for("the clipboard", copied, timeout, interval=0.2)
         except Failure:
-            raise Failure(f"the box holds {got[0]!r}, expected {expected!r}")
+            raise Failure(f"copied {got[0]!r} from the box, expected {expected!r}")
         with open(os.path.join(self.x.artifacts, "copied.txt"), "a", encoding="utf-8") as f:
             f.write(repr(got[0]) + "\n")
+
+    def out_of_taskbar(self, window, title):
+        """A window whose definition keeps it out of the taskbar: marked so, and an ordinary one."""
+        if window.type != "NORMAL":
+            raise Failure(f"the {title} window is of type {window.type!r}, expected NORMAL")
+        if "SKIP_TASKBAR" not in window.states:
+            raise Failure(f"the {title} window is not marked to skip the taskbar (states {sorted(window.states)})")
+
+    def window_named(self, title, timeout=10):
+        return wait_for(f"the window {title!r}",
+                        lambda: next((w for w in self.windows() if w.name == title), None), timeout)
 
     # 1
     def first_start(self):
@@ -553,8 +205,10 @@ class Scenario:
                 raise Failure("a window came before the splash: " + ", ".join(w.name for w in windows))
             return self.splash_of(windows)
 
-        wait_for("the splash window", splash_first, 20)
+        splash = wait_for("the splash window", splash_first, 20)
         self.shot("splash")
+        if "SKIP_TASKBAR" not in splash.states:
+            raise Failure(f"the splash window is not marked to skip the taskbar (states {sorted(splash.states)})")
 
         def notice_before_main():
             windows = self.windows()
@@ -578,6 +232,7 @@ class Scenario:
             return main if main and not self.splash_of(windows) and not self.dialog_of(windows) else None
 
         self.main = wait_for("the main window, with the splash and the notice gone", main_alone, 10)
+        self.out_of_taskbar(self.main, "main")
         self.expect_caption(DESIGN_CAPTION, timeout=0)
         self.shot("main-window")
         self.copy_from(self.main, SITE_BOX, MAIN_CLIENT[1], DEFAULT_SITE)
@@ -662,14 +317,122 @@ class Scenario:
     # 4
     def get_code(self):
         self.x.click(*self.main_at(GET_CODE))
-        code = wait_for("the code window",
-                        lambda: next((w for w in self.windows() if w.name == CODE_WINDOW_TITLE), None), 10)
+        code = self.window_named(CODE_WINDOW_TITLE)
+        self.out_of_taskbar(code, "code")
         self.shot("code-window")
-        # Each code ends in CR CR LF, which the box keeps and copies.
-        self.copy_from(code, CODE_BOX_1, CODE_CLIENT[1], CITATION_CODE + "\r\r\n")
-        self.copy_from(code, CODE_BOX_2, CODE_CLIENT[1], PAGERANK_CODE + "\r\r\n")
+        # Each code ends in CR CR LF, which the box keeps and copies. Every click selects all
+        # of it: a second click, and a double-click, too.
+        boxes = [(CODE_BOX_1, CITATION_CODE + "\r\r\n"), (CODE_BOX_2, PAGERANK_CODE + "\r\r\n")]
+        for box, text in boxes:
+            self.copy_from(code, box, CODE_CLIENT[1], text)
+        self.copy_from(code, CODE_BOX_1, CODE_CLIENT[1], boxes[0][1])
+        self.copy_from(code, CODE_BOX_2, CODE_CLIENT[1], boxes[1][1], double=True)
+        self.shot("code-window-clicked")
+
+        # The sunflower hides the window with its codes and opens the userbar code window.
+        self.x.click(*self.at(code, TO_USERBARS, CODE_CLIENT[1]))
+        userbars = self.window_named(USERBAR_WINDOW_TITLE)
+        self.out_of_taskbar(userbars, "userbar code")
+        wait_for("the code window to hide", lambda: all(w.name != CODE_WINDOW_TITLE for w in self.windows()), 5)
+
+        # Shown again by a second run, still out of the taskbar; all selected, both boxes now
+        # hold the new codes alone.
+        self.x.focus(self.main)
+        self.x.click(*self.main_at(GET_CODE))
+        code = self.window_named(CODE_WINDOW_TITLE)
+        self.out_of_taskbar(code, "code window, shown again,")
+        for box, text in boxes:
+            self.copy_from(code, box, CODE_CLIENT[1], text)
 
     # 5
+    def search(self):
+        self.x.focus(self.main)
+        self.x.click(*self.main_at(SEARCH_BUTTON))
+        search = self.window_named(SEARCH_WINDOW_TITLE)
+        self.out_of_taskbar(search, "search")
+        opened = len(self.program.opened())
+        box = self.at(search, ENGINE_BOX, SEARCH_CLIENT[1])
+        ok = self.at(search, SEARCH_OK, SEARCH_CLIENT[1])
+        list_height = self.engine_list_height(search, box)
+
+        # Near misses of the labels "Google" and "Yahoo!": kept as typed, with Enter too, and
+        # OK opens nothing for them.
+        for typed in ["g", "Yahoo", "yahoo!"]:
+            self.x.focus(search)
+            self.x.click(*box)
+            self.x.key("ctrl+a")
+            self.x.type(typed)
+            self.x.key("Return")
+            self.expect_engine_box(search, box, typed)
+            self.x.click(*ok)
+            self.expect_nothing_opened(opened, f"OK with {typed!r} in the engine box", 0.7)
+        self.shot("search-near-miss")
+        if self.engine_list_height(search, box) != list_height:
+            raise Failure("the engine list changed its length after Enter in the box")
+
+        # The exact label searches.
+        self.x.focus(search)
+        self.x.click(*box)
+        self.x.key("ctrl+a")
+        self.x.type("Google")
+        self.x.click(*ok)
+        wait_for("the search address", lambda: self.program.alive() and len(self.program.opened()) > opened, 10)
+        if self.program.opened()[opened:] != [[SEARCH_ADDRESS]]:
+            raise Failure(f"OK with Google opened {self.program.opened()[opened:]}, expected {[[SEARCH_ADDRESS]]}")
+
+    def expect_nothing_opened(self, since, what, duration):
+        def check():
+            self.program.alive()
+            if len(self.program.opened()) > since:
+                raise Failure(f"{what} opened {self.program.opened()[since:]}")
+
+        hold(duration, check)
+
+    def expect_engine_box(self, search, box, expected):
+        self.x.set_clipboard(NOTHING_COPIED)
+        self.x.focus(search)
+        self.x.click(*box)
+        self.x.key("ctrl+a")
+        self.x.key("ctrl+c")
+        got = wait_for("the engine box's text", lambda: (t := self.x.clipboard()) != NOTHING_COPIED and t, 3)
+        if got != expected:
+            raise Failure(f"the engine box holds {got!r} after typing {expected!r} and Enter")
+
+    def engine_list_height(self, search, box):
+        """The height of the engine box's open list (the window that comes with alt+Down), closed again."""
+        self.x.focus(search)
+        self.x.click(*box)
+        before = {w.id for w in self.windows()}
+        self.x.key("alt+Down")
+        popup = wait_for("the engine list", lambda: next((w for w in self.windows() if w.id not in before), None), 5)
+        self.x.key("Escape")
+        wait_for("the engine list to close", lambda: all(w.id != popup.id for w in self.windows()), 5)
+        return popup.height
+
+    # 6
+    def screenshot_click(self):
+        self.x.focus(self.main)
+        self.x.click(*self.main_at(SCREENSHOT_BUTTON))
+        shot_window = self.window_named(SCREENSHOT_WINDOW_TITLE)
+        # Its definition keeps it in the taskbar.
+        if shot_window.type != "NORMAL" or "SKIP_TASKBAR" in shot_window.states:
+            raise Failure(f"the screenshot window is {shot_window.type} with states {sorted(shot_window.states)}")
+        spot = self.at(shot_window, SCREENSHOT_SPOT, SCREENSHOT_CLIENT[1])
+        colour = PICTURES[("images.websnapr.com", "/")].colour
+        wait_for("the screenshot", lambda: self.program.alive() and close(self.x.capture().pixel(*spot), colour, 8), 10)
+        self.shot("screenshot-window")
+
+        # Only a left click, pressed and released over the picture, opens the site.
+        opened = len(self.program.opened())
+        self.x.click(*spot, button=3)
+        self.x.drag(spot, (shot_window.x + shot_window.width + 40, spot[1]))
+        self.expect_nothing_opened(opened, "a right click or a drag off the screenshot", 1.0)
+        self.x.click(*spot)
+        wait_for("the site's address", lambda: self.program.alive() and len(self.program.opened()) > opened, 10)
+        if self.program.opened()[opened:] != [[HOUSE_ADDRESS]]:
+            raise Failure(f"the screenshot opened {self.program.opened()[opened:]}, expected {[[HOUSE_ADDRESS]]}")
+
+    # 7
     def exit_button(self):
         self.x.click(*self.main_at(EXIT))
         status = self.program.wait_exit(15)
@@ -685,7 +448,7 @@ class Scenario:
         if settings is None or {k: settings.get(k) for k in expected} != expected:
             raise Failure(f"stored settings {settings}, expected {expected}")
 
-    # 6
+    # 8
     def second_start(self):
         self.x.move(1, 1)  # away from where the windows come
         self.program.start(2)
@@ -714,14 +477,16 @@ class Scenario:
         if status != 0:
             raise Failure(f"the second run ended with status {status}")
         self.expect_settings()
-        if len(self.server.seen()) != 4:
-            raise Failure(f"{len(self.server.seen())} picture requests in all, expected the lookup's 4")
+        if len(self.server.seen()) != 5:
+            raise Failure(f"{len(self.server.seen())} picture requests in all, expected the lookup's 4 and a screenshot")
 
     STEPS = [
         ("first start: splash, first-run notice, main window", first_start),
         ("typing updates the caption; Узнать fetches four pictures", type_and_look_up),
         ("the house button and a menu command hand their addresses over", hand_addresses),
-        ("Получить код shows the code", get_code),
+        ("Получить код shows the code, and every click into a box selects it all", get_code),
+        ("the search window keeps near misses as typed and searches the exact label", search),
+        ("only a left click on the screenshot opens the site", screenshot_click),
         ("the exit button ends the program and keeps the settings", exit_button),
         ("second start: no notice, balloon tips, the site restored", second_start),
     ]
@@ -758,10 +523,10 @@ def main():
     try:
         if args.network == "namespace":
             private_network(os.path.join(args.work, "hosts"))
-            server = PictureServer(("127.0.0.1", 80), os.path.join(args.artifacts, "requests.jsonl"))
+            server = PictureServer(("127.0.0.1", 80), os.path.join(args.artifacts, "requests.jsonl"), PICTURES)
             proxy = None
         else:
-            server = PictureServer(("127.0.0.1", 0), os.path.join(args.artifacts, "requests.jsonl"))
+            server = PictureServer(("127.0.0.1", 0), os.path.join(args.artifacts, "requests.jsonl"), PICTURES)
             proxy = f"http://127.0.0.1:{server.port}"
         log(f"e2e: network by {args.network}" + (f" ({proxy})" if proxy else ""))
         display = Display(args.work, args.artifacts)
