@@ -241,16 +241,14 @@ void UserControlWidget::mouseMoveEvent(QMouseEvent* event)
 
 void UserControlWidget::leaveEvent(QEvent*)
 {
-    // With the grab working, the move that leaves came as a move; Qt saying the pointer
-    // left while the capture is still held means the grab went astray.
+    // While the grab works, the move that leaves arrives as a move. Where the window system
+    // keeps none (the pointer left the program's windows), Qt's leave stands in for it.
     if (!holds_capture())
         return;
     const QPoint global = QCursor::pos();
     const QPoint local = mapFromGlobal(global);
-    if (local.x() >= 0 && local.y() >= 0 && local.x() <= width() && local.y() <= height()) {
-        grabMouse();
+    if (local.x() >= 0 && local.y() >= 0 && local.x() <= width() && local.y() <= height())
         return;
-    }
     pointer_moved(global);
     int16_t button = button_of(QGuiApplication::mouseButtons());
     int16_t shift = shift_of(QGuiApplication::keyboardModifiers());

@@ -7,6 +7,7 @@
 #include "platform/window.h"
 
 #include <QCoreApplication>
+#include <QCursor>
 #include <QGuiApplication>
 #include <QTest>
 #include <QWidget>
@@ -61,7 +62,11 @@ protected:
     QWindow* handle() { return window.windowHandle(); }
 
     // The pointer at (x, y) of the button's client area.
-    void move_to(int x, int y) { QTest::mouseMove(handle(), origin + QPoint(x, y)); }
+    void move_to(int x, int y)
+    {
+        QCursor::setPos(window.mapToGlobal(origin + QPoint(x, y)));
+        QTest::mouseMove(handle(), origin + QPoint(x, y));
+    }
     void press_at(int x, int y) { QTest::mousePress(handle(), Qt::LeftButton, {}, origin + QPoint(x, y)); }
     void release_at(int x, int y) { QTest::mouseRelease(handle(), Qt::LeftButton, {}, origin + QPoint(x, y)); }
 

@@ -124,6 +124,19 @@ TEST_F(ShownButton, WhileItHoldsTheCaptureTheButtonGetsThePointerEverywhere)
     EXPECT_FALSE(b.is_down());
 }
 
+TEST_F(ShownButton, ThePointerLeavingTheWindowsWithoutAMoveStillEndsTheHover)
+{
+    show();
+    move_to(40, 10);
+    ASSERT_EQ(b.mouse_over(), std::optional<bool>(true));
+    // Where the window system keeps no grab, no move comes from outside the program's
+    // windows: only the window's leave.
+    QCursor::setPos(window.mapToGlobal(QPoint(-50, -50)));
+    settle();
+    EXPECT_EQ(b.mouse_over(), std::optional<bool>(false));
+    EXPECT_EQ(GetCapture(), 0u);
+}
+
 TEST_F(ShownButton, AModalWindowTakesTheCaptureAway)
 {
     show();
