@@ -32,18 +32,6 @@ int16_t button_of(Qt::MouseButtons buttons)
     return value;
 }
 
-int16_t shift_of(Qt::KeyboardModifiers modifiers)
-{
-    int16_t value = 0;
-    if (modifiers & Qt::ShiftModifier)
-        value |= 1;
-    if (modifiers & Qt::ControlModifier)
-        value |= 2;
-    if (modifiers & Qt::AltModifier)
-        value |= 4;
-    return value;
-}
-
 QCursor cursor_of(const UserControl& host)
 {
     const Picture& icon = host.MouseIcon();
@@ -194,7 +182,7 @@ void UserControlWidget::mouse_event(QMouseEvent* event, int kind)
         return;
     pointer_moved(event->globalPosition().toPoint());
     int16_t button = button_of(kind == Move ? event->buttons() : event->button());
-    int16_t shift = shift_of(event->modifiers());
+    int16_t shift = shift_bits(event->modifiers());
     float x = float(event->position().x()), y = float(event->position().y());
     QPointer<UserControlWidget> alive(this);
     switch (kind) {
@@ -251,7 +239,7 @@ void UserControlWidget::leaveEvent(QEvent*)
         return;
     pointer_moved(global);
     int16_t button = button_of(QGuiApplication::mouseButtons());
-    int16_t shift = shift_of(QGuiApplication::keyboardModifiers());
+    int16_t shift = shift_bits(QGuiApplication::keyboardModifiers());
     float x = float(local.x()), y = float(local.y());
     m_host.raise_MouseMove(button, shift, x, y);
 }

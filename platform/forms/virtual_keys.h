@@ -1,6 +1,6 @@
 #pragma once
-// What the host's key events carry for a Qt key event: the virtual-key code of the key,
-// the Shift state, and the 8-bit character codes of what it typed.
+// What the host's input events carry for Qt's: the virtual-key code of a key, the Shift
+// state, and the 8-bit character codes of what a key typed.
 
 #include <Qt>
 #include <QString>
@@ -20,7 +20,9 @@ inline constexpr int16_t vk_unassigned = 0xFF;
 int16_t virtual_key(int qt_key, Qt::KeyboardModifiers modifiers, uint32_t keycode);
 int16_t virtual_key(const QKeyEvent& event);
 
-// 1 Shift, 2 Ctrl, 4 Alt, as held once the key went down or came up.
+// 1 Shift, 2 Ctrl, 4 Alt.
+int16_t shift_bits(Qt::KeyboardModifiers modifiers);
+// The same, as held once the key went down or came up.
 int16_t shift_state(const QKeyEvent& event);
 
 // One code per character typed, in code page 1251 ('?' for what it lacks); none for a key
