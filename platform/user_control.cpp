@@ -100,6 +100,15 @@ void UserControl::set_ForeColor(OLE_COLOR colour)
     m_dc.pen = m_dc.text_colour = resolve_colour(colour);
 }
 
+void UserControl::set_BackStyle(int style)
+{
+    if (style == m_back_style)
+        return;
+    m_back_style = style;
+    if (m_site)
+        m_site->back_style_changed(style);
+}
+
 void UserControl::set_Enabled(bool enabled)
 {
     m_enabled = enabled;

@@ -62,6 +62,7 @@ public:
     virtual void size_changed(int /*width_px*/, int /*height_px*/) {}
     virtual void pointer_changed() {}
     virtual void enabled_changed(bool /*enabled*/) {}
+    virtual void back_style_changed(int /*style*/) {}
 };
 
 struct Ambient {
@@ -113,7 +114,7 @@ public:
     OLE_COLOR ForeColor() const { return m_fore_colour; }
     void set_ForeColor(OLE_COLOR colour);
     int BackStyle() const { return m_back_style; }
-    void set_BackStyle(int style) { m_back_style = style; }
+    void set_BackStyle(int style);
     bool Enabled() const { return m_enabled; }
     void set_Enabled(bool enabled);
     int16_t MousePointer() const { return m_mouse_pointer; }

@@ -199,6 +199,8 @@ HCURSOR LoadCursorA(HINSTANCE /*instance*/, int id)
 HCURSOR SetCursor(HCURSOR cursor)
 {
     auto& r = registry();
+    if (cursor != 0 && !r.cursors.count(cursor))
+        return 0; // not a cursor: the shape stays
     const HCURSOR previous = r.cursor;
     r.cursor = cursor;
     if (r.cursor_sink)

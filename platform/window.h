@@ -28,6 +28,8 @@ public:
     virtual POINT client_origin() const = 0;
     // The window's region changed; nullptr means the whole window rectangle.
     virtual void region_changed(const Region* /*region*/, bool /*redraw*/) {}
+    // The window took the mouse capture or lost it: from now on (or no more) it gets
+    // every pointer event, wherever the pointer is.
     virtual void capture_changed(bool /*captured*/) {}
 };
 
@@ -59,6 +61,7 @@ BOOL ScreenToClient(HWND window, POINT* point);
 void set_cursor_position_source(std::function<POINT()> source);
 
 HCURSOR LoadCursorA(HINSTANCE instance, int id);
+// 0 hides the cursor; a handle LoadCursorA did not give changes nothing and answers 0.
 HCURSOR SetCursor(HCURSOR cursor);
 HCURSOR current_cursor();
 int cursor_id(HCURSOR cursor); // the IDC_ number it was loaded from, 0 when unknown

@@ -1,9 +1,12 @@
 #include "platform/forms/user_control_widget.h"
 
 #include "platform/colour.h"
+#include "platform/forms/cursor_shape.h"
 #include "platform/forms/tooltip.h"
+#include "platform/forms/virtual_keys.h"
 
 #include <QCursor>
+#include <QGuiApplication>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -29,18 +32,6 @@ int16_t button_of(Qt::MouseButtons buttons)
     return value;
 }
 
-int16_t shift_of(Qt::KeyboardModifiers modifiers)
-{
-    int16_t value = 0;
-    if (modifiers & Qt::ShiftModifier)
-        value |= 1;
-    if (modifiers & Qt::ControlModifier)
-        value |= 2;
-    if (modifiers & Qt::AltModifier)
-        value |= 4;
-    return value;
-}
-
 QCursor cursor_of(const UserControl& host)
 {
     const Picture& icon = host.MouseIcon();
@@ -53,43 +44,12 @@ QCursor cursor_of(const UserControl& host)
 
 } // namespace
 
-int16_t key_code_of(int qt_key)
-{
-    if (qt_key >= Qt::Key_A && qt_key <= Qt::Key_Z)
-        return int16_t('A' + (qt_key - Qt::Key_A));
-    if (qt_key >= Qt::Key_0 && qt_key <= Qt::Key_9)
-        return int16_t('0' + (qt_key - Qt::Key_0));
-    if (qt_key >= Qt::Key_F1 && qt_key <= Qt::Key_F24)
-        return int16_t(0x70 + (qt_key - Qt::Key_F1));
-    switch (qt_key) {
-    case Qt::Key_Backspace: return 8;
-    case Qt::Key_Tab: return 9;
-    case Qt::Key_Return:
-    case Qt::Key_Enter: return 13;
-    case Qt::Key_Shift: return 16;
-    case Qt::Key_Control: return 17;
-    case Qt::Key_Alt: return 18;
-    case Qt::Key_Escape: return 27;
-    case Qt::Key_Space: return 32;
-    case Qt::Key_PageUp: return 33;
-    case Qt::Key_PageDown: return 34;
-    case Qt::Key_End: return 35;
-    case Qt::Key_Home: return 36;
-    case Qt::Key_Left: return 37;
-    case Qt::Key_Up: return 38;
-    case Qt::Key_Right: return 39;
-    case Qt::Key_Down: return 40;
-    case Qt::Key_Insert: return 45;
-    case Qt::Key_Delete: return 46;
-    default: return 0;
-    }
-}
-
 UserControlWidget::UserControlWidget(UserControl& host, QWidget* parent) : QWidget(parent), m_host(host)
 {
+    show_set_cursors();
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
-    setAttribute(Qt::WA_OpaquePaintEvent);
+    back_style_changed(host.BackStyle());
     host.set_site(this);
     set_window_backend(host.hWnd(), this);
     register_window_widget(host.hWnd(), this);
@@ -99,6 +59,7 @@ UserControlWidget::UserControlWidget(UserControl& host, QWidget* parent) : QWidg
 
 UserControlWidget::~UserControlWidget()
 {
+    let_capture_go();
     set_window_backend(m_host.hWnd(), nullptr);
     m_host.set_site(nullptr);
 }
@@ -120,8 +81,17 @@ void UserControlWidget::pointer_changed()
 
 void UserControlWidget::enabled_changed(bool enabled)
 {
-    // The host keeps drawing a disabled control; only its input stops.
+    // The host keeps drawing a disabled control; only its input stops, and with it the capture.
     setFocusPolicy(enabled ? Qt::StrongFocus : Qt::NoFocus);
+    if (!enabled)
+        let_capture_go();
+}
+
+void UserControlWidget::back_style_changed(int style)
+{
+    // A transparent control lets its container paint first under it.
+    setAttribute(Qt::WA_OpaquePaintEvent, style != 0);
+    update();
 }
 
 POINT UserControlWidget::client_origin() const
@@ -140,6 +110,43 @@ void UserControlWidget::region_changed(const Region* region, bool redraw)
         update();
 }
 
+void UserControlWidget::capture_changed(bool captured)
+{
+    if (captured) {
+        if (isVisible())
+            grabMouse();
+        return;
+    }
+    if (mouseGrabber() == this)
+        releaseMouse();
+    capture_released();
+}
+
+bool UserControlWidget::holds_capture() const
+{
+    return GetCapture() == m_host.hWnd();
+}
+
+bool UserControlWidget::hit(QPoint local) const
+{
+    const QRegion region = mask();
+    return rect().contains(local) && (region.isEmpty() || region.contains(local));
+}
+
+void UserControlWidget::let_capture_go()
+{
+    if (holds_capture())
+        ReleaseCapture();
+}
+
+bool UserControlWidget::event(QEvent* event)
+{
+    // A modal window takes the mouse from the windows it blocks.
+    if (event->type() == QEvent::WindowBlocked)
+        let_capture_go();
+    return QWidget::event(event);
+}
+
 void UserControlWidget::paintEvent(QPaintEvent*)
 {
     const Surface& surface = m_host.surface();
@@ -155,8 +162,6 @@ void UserControlWidget::paintEvent(QPaintEvent*)
         }
     }
     QPainter painter(this);
-    if (transparent)
-        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter.drawImage(0, 0, image);
 }
 
@@ -167,10 +172,17 @@ void UserControlWidget::pointer_moved(QPoint global)
 
 void UserControlWidget::mouse_event(QMouseEvent* event, int kind)
 {
+    const QPoint local = event->position().toPoint();
+    const bool pressed_inside = m_pressed_inside;
+    if (kind == Up)
+        m_pressed_inside = false;
+    // Without the capture a window gets only what happens over it; Qt would also send here
+    // what a held button does elsewhere.
+    if (!holds_capture() && !hit(local))
+        return;
     pointer_moved(event->globalPosition().toPoint());
-    int16_t button = kind == Up ? button_of(event->button()) : kind == Down ? button_of(event->button())
-                                                                            : button_of(event->buttons());
-    int16_t shift = shift_of(event->modifiers());
+    int16_t button = button_of(kind == Move ? event->buttons() : event->button());
+    int16_t shift = shift_bits(event->modifiers());
     float x = float(event->position().x()), y = float(event->position().y());
     QPointer<UserControlWidget> alive(this);
     switch (kind) {
@@ -178,15 +190,12 @@ void UserControlWidget::mouse_event(QMouseEvent* event, int kind)
         m_pressed_inside = true;
         m_host.raise_MouseDown(button, shift, x, y);
         break;
-    case Up: {
-        const bool click = m_pressed_inside && rect().contains(event->position().toPoint());
-        m_pressed_inside = false;
+    case Up:
         m_host.raise_MouseUp(button, shift, x, y);
         // A handler may have closed the window that holds this control.
-        if (alive && click && event->button() == Qt::LeftButton)
+        if (alive && pressed_inside && rect().contains(local) && event->button() == Qt::LeftButton)
             m_host.raise_Click();
         break;
-    }
     default:
         m_host.raise_MouseMove(button, shift, x, y);
         break;
@@ -206,6 +215,8 @@ void UserControlWidget::mouseReleaseEvent(QMouseEvent* event)
 void UserControlWidget::mouseDoubleClickEvent(QMouseEvent* event)
 {
     // The second press of a double click: the host's DblClick, then the release follows.
+    if (!holds_capture() && !hit(event->position().toPoint()))
+        return;
     pointer_moved(event->globalPosition().toPoint());
     m_pressed_inside = false;
     m_host.raise_DblClick();
@@ -218,30 +229,36 @@ void UserControlWidget::mouseMoveEvent(QMouseEvent* event)
 
 void UserControlWidget::leaveEvent(QEvent*)
 {
-    // The move that leaves the control: the pointer is outside now.
-    pointer_moved(QCursor::pos());
-    const QPoint local = mapFromGlobal(QCursor::pos());
-    if (rect().contains(local))
-        SetCursorPos(mapToGlobal(QPoint(-1, -1)).x(), mapToGlobal(QPoint(-1, -1)).y());
-    int16_t button = 0, shift = 0;
+    // While the grab works, the move that leaves arrives as a move. Where the window system
+    // keeps none (the pointer left the program's windows), Qt's leave stands in for it.
+    if (!holds_capture())
+        return;
+    const QPoint global = QCursor::pos();
+    const QPoint local = mapFromGlobal(global);
+    if (local.x() >= 0 && local.y() >= 0 && local.x() <= width() && local.y() <= height())
+        return;
+    pointer_moved(global);
+    int16_t button = button_of(QGuiApplication::mouseButtons());
+    int16_t shift = shift_bits(QGuiApplication::keyboardModifiers());
     float x = float(local.x()), y = float(local.y());
     m_host.raise_MouseMove(button, shift, x, y);
 }
 
 void UserControlWidget::keyPressEvent(QKeyEvent* event)
 {
-    int16_t code = key_code_of(event->key());
-    int16_t shift = shift_of(event->modifiers());
-    if (code == 9) { // Tab moves the focus on
+    if (event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) { // Tab moves the focus on
         QWidget::keyPressEvent(event);
         return;
     }
+    int16_t code = virtual_key(*event);
+    int16_t shift = shift_state(*event);
+    if (event->nativeScanCode() != 0)
+        m_keys_down[event->nativeScanCode()] = code;
     QPointer<UserControlWidget> alive(this);
-    if (code)
-        m_host.raise_KeyDown(code, shift);
-    const QString text = event->text();
-    if (alive && text.size() == 1 && text[0].unicode() < 0x100) {
-        int16_t ascii = int16_t(text[0].unicode());
+    m_host.raise_KeyDown(code, shift);
+    for (int16_t ascii : key_ascii_codes(*event)) {
+        if (!alive)
+            return;
         m_host.raise_KeyPress(ascii);
     }
 }
@@ -250,10 +267,15 @@ void UserControlWidget::keyReleaseEvent(QKeyEvent* event)
 {
     if (event->isAutoRepeat())
         return;
-    int16_t code = key_code_of(event->key());
-    int16_t shift = shift_of(event->modifiers());
-    if (code)
-        m_host.raise_KeyUp(code, shift);
+    // A key comes up with the code it went down with, even if its keyboard mapping changed
+    // meanwhile (as tools that type by remapping a spare key do).
+    int16_t code = virtual_key(*event);
+    if (auto it = m_keys_down.find(event->nativeScanCode()); it != m_keys_down.end()) {
+        code = it->second;
+        m_keys_down.erase(it);
+    }
+    int16_t shift = shift_state(*event);
+    m_host.raise_KeyUp(code, shift);
 }
 
 void UserControlWidget::focusInEvent(QFocusEvent*)
@@ -269,6 +291,11 @@ void UserControlWidget::focusOutEvent(QFocusEvent*)
 void UserControlWidget::showEvent(QShowEvent*)
 {
     m_host.raise_Show();
+}
+
+void UserControlWidget::hideEvent(QHideEvent*)
+{
+    let_capture_go();
 }
 
 } // namespace platform::forms

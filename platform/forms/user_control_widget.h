@@ -1,11 +1,15 @@
 #pragma once
 // The widget that shows a custom control's host on screen: it paints the host's image,
-// masks itself with the window region, and turns Qt's input into the host's events.
+// masks itself with the window region, holds the mouse while its window has the capture,
+// and turns Qt's input into the host's events.
 
 #include "platform/user_control.h"
 #include "platform/window.h"
 
 #include <QWidget>
+
+#include <cstdint>
+#include <map>
 
 namespace platform::forms {
 
@@ -19,11 +23,14 @@ public:
     void size_changed(int width_px, int height_px) override;
     void pointer_changed() override;
     void enabled_changed(bool enabled) override;
+    void back_style_changed(int style) override;
     // WindowBackend
     POINT client_origin() const override;
     void region_changed(const Region* region, bool redraw) override;
+    void capture_changed(bool captured) override;
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -35,16 +42,19 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void mouse_event(QMouseEvent* event, int kind);
     void pointer_moved(QPoint global);
+    bool holds_capture() const;
+    // Over the window's region, where the pointer's events are the window's own.
+    bool hit(QPoint local) const;
+    void let_capture_go();
 
     UserControl& m_host;
     bool m_pressed_inside = false;
+    std::map<uint32_t, int16_t> m_keys_down; // X keycode: the code its KeyDown carried
 };
-
-// The virtual key code of a Qt key, as the host events carry it; 0 when there is none.
-int16_t key_code_of(int qt_key);
 
 } // namespace platform::forms
