@@ -43,9 +43,11 @@ expected=$( { printf '%s\n' usr/bin/velmora "$desktop" "$metainfo"
               icon_sizes "$pictures/icon_main.ico" | sed 's|.*|usr/share/icons/hicolor/&/apps/velmora.png|'; } | sort)
 [ "$installed" = "$expected" ] || fail "installed"$'\n'"$installed"$'\n'"instead of"$'\n'"$expected"
 
-desktop-file-validate "$root/$desktop" || fail "desktop-file-validate rejects $desktop"
-appstreamcli validate --no-net --pedantic "$root/$metainfo" >"$work/appstream.txt" 2>&1 ||
-  { cat "$work/appstream.txt" >&2; fail "appstreamcli rejects $metainfo"; }
+# Hints count too: an entry only hinted at can land in a catch-all corner of the menu.
+notes=$(desktop-file-validate "$root/$desktop" 2>&1) && [ -z "$notes" ] ||
+  fail "desktop-file-validate on $desktop:"$'\n'"$notes"
+notes=$(appstreamcli validate --no-net --strict "$root/$metainfo" 2>&1) ||
+  fail "appstreamcli validate on $metainfo:"$'\n'"$notes"
 
 # The entry starts what is installed, with an icon that is installed, and the description points at it.
 entry() { sed -n "s/^$1=//p" "$root/$desktop"; }
