@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libcpp-httplib-dev
   xvfb xauth xdotool x11-utils xclip imagemagick iproute2 python3
+  desktop-file-utils appstream dpkg-dev
 )
 
 missing=()
