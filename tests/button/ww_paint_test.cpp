@@ -217,6 +217,48 @@ TEST_F(ButtonTest, HandCursorFollowsFocusAndHover)
     EXPECT_EQ(cursor_id(current_cursor()), IDC_HAND);
 }
 
+// The pressed state is tested first: pressed under the pointer, the hand needs the focus.
+TEST_F(ButtonTest, HandCursorRowsByStateFocusAndHandPointer)
+{
+    enum State { Idle, Hover, Pressed, PressedUnderThePointer };
+    struct Row {
+        State state;
+        bool focused, hand_pointer, hand;
+    };
+    const Row rows[] = {
+        {Idle, false, true, false},
+        {Idle, true, true, true},
+        {Idle, true, false, false},
+        {Hover, false, true, true},
+        {Hover, true, false, false},
+        {Pressed, false, true, false},
+        {Pressed, true, true, true},
+        {PressedUnderThePointer, false, true, false},
+        {PressedUnderThePointer, true, true, true},
+        {PressedUnderThePointer, true, false, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE("state " + std::to_string(int(row.state)) + (row.focused ? ", focused" : "") +
+                     (row.hand_pointer ? ", HandPointer" : ""));
+        make(80, 25);
+        mouse_up();
+        move_to(-5, -5);
+        b.UserControl.raise_LostFocus();
+        b.let_HandPointer(row.hand_pointer);
+        if (row.focused)
+            focus();
+        if (row.state == Hover || row.state == PressedUnderThePointer)
+            move_to(40, 12);
+        if (row.state == Pressed || row.state == PressedUnderThePointer)
+            mouse_down();
+        SetCursor(0);
+        b.UserControl_Paint();
+        EXPECT_EQ(current_cursor() != 0 && cursor_id(current_cursor()) == IDC_HAND, row.hand);
+        EXPECT_EQ(b.is_down(), row.state >= Pressed);
+        EXPECT_EQ(b.mouse_over().value_or(false), row.state == Hover || row.state == PressedUnderThePointer);
+    }
+}
+
 TEST_F(ButtonTest, PenLeftBehindByAPaint)
 {
     struct Row {
