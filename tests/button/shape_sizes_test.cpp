@@ -6,7 +6,9 @@
 #include "tests/button/shape_fixture.h"
 #include "tests/support/gdi_script.h"
 
+#include <ostream>
 #include <string>
+#include <vector>
 
 namespace button_test {
 
@@ -20,6 +22,8 @@ struct Case {
 const char* const shape_names[] = {"rectangle",      "rounded_rectangle", "ellipse",     "diamond",
                                    "triangle_up",    "triangle_left",     "triangle_right", "triangle_down",
                                    "arrow_up",       "arrow_left",        "arrow_right", "arrow_down"};
+
+void PrintTo(const Case& c, std::ostream* out) { *out << shape_names[c.shape] << " at " << c.size; }
 
 std::vector<Case> cases()
 {
