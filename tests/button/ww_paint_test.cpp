@@ -230,7 +230,7 @@ TEST_F(ButtonTest, StyleGradientsMatchWindowsPixelForPixel)
     struct Row {
         LONG style;
         State state;
-        size_t dump;      // of the downwards picture; style 7 and 8 add 4 for across
+        size_t dump; // of the downwards picture; styles 7 and 8 add 4 for across
     };
     const Row rows[] = {
         {5, Pressed, 0}, {5, Hover, 1}, {5, Idle, 2}, {5, Disabled, 2},
