@@ -1,11 +1,9 @@
 #include "tests/button/button_fixture.h"
 
 #include "platform/colour.h"
+#include "tests/button/shape_fixture.h"
 #include "tests/support/gdi_script.h"
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <vector>
 
 namespace button_test {
@@ -27,34 +25,6 @@ const char* shape_name(LONG shape)
     static const char* names[] = {"triangle up", "triangle left", "triangle right", "triangle down",
                                   "arrow up",    "arrow left",    "arrow right",    "arrow down"};
     return names[shape - ShapeTriangleUp];
-}
-
-std::vector<std::string> oracle_dumps(const std::string& name)
-{
-    return test_support::oracle_dumps((std::filesystem::path(VELMORA_FIXTURES_DIR) / (name + ".out")).string());
-}
-
-// The oracle draws the focus outline light grey; the paint's dotting then blackens its
-// pixels whose coordinates are both odd (from 3 to W - 3) or both even (from 2 to W - 2).
-std::string dotted(const std::string& dump)
-{
-    std::istringstream in(dump);
-    std::string tag;
-    int w = 0, h = 0;
-    in >> tag >> w >> h;
-    std::vector<std::string> px(size_t(w * h));
-    for (auto& p : px)
-        in >> p;
-    for (int first : {3, 2})
-        for (int x = first; x <= w - first; x += 2)
-            for (int y = first; y <= h - first; y += 2)
-                if (px[size_t(y * w + x)] == "d1d1d1")
-                    px[size_t(y * w + x)] = "000000";
-    std::string out = "dump " + std::to_string(w) + " " + std::to_string(h) + "\n";
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            out += px[size_t(y * w + x)] + (x + 1 < w ? " " : "\n");
-    return out;
 }
 
 class PolygonShapeTest : public ButtonTest {
@@ -128,7 +98,7 @@ TEST_F(PolygonShapeTest, PicturesMatchWindowsPixelForPixel)
         }
     }
     for (const auto& row : rows) {
-        const auto dumps = oracle_dumps(row.fixture);
+        const auto dumps = fixture_blocks(row.fixture);
         ASSERT_LT(row.dump, dumps.size()) << row.fixture;
         show(row.shape, row.size, row.style, row.state, row.focused);
         const std::string want = dotted(dumps[row.dump]);

@@ -6,6 +6,9 @@
 #include <QBuffer>
 #include <QImage>
 
+#include <cmath>
+#include <utility>
+
 namespace button_test {
 
 // A w x h picture of one colour, as PNG bytes decoded by the platform.
@@ -192,6 +195,63 @@ TEST_F(CaptionTest, EffectsDrawTheirPassesInOrder)
             mouse_down();
         b.let_CaptionEffect(row.effect);
         expect_passes(row.passes, "effect " + std::to_string(row.effect) + " state " + std::to_string(row.state));
+    }
+}
+
+// On 201 x 29 each alignment has its own place: the top and left margins are a fraction
+// plus 4 (picture) or 5 (caption), the right and bottom margins 5, a centred half goes to
+// the even neighbour.
+TEST_F(CaptionTest, AlignmentsPlaceTheCaptionAndThePicture)
+{
+    resize(201, 29);
+    SIZE cap {};
+    {
+        Surface measuring(1, 1, 0);
+        DeviceContext dc(measuring);
+        dc.font = *b.get_Font();
+        GetTextExtentPoint32A(&dc, b.get_Caption().data(), int(b.get_Caption().size()), &cap);
+    }
+    ASSERT_GT(cap.cx, 20);
+    ASSERT_LT(cap.cx, 100); // so that the left margin's fraction is above one half
+    ASSERT_GT(cap.cy, 8);
+    ASSERT_LT(cap.cy, 16); // and the top margin's too
+    const auto even = [](double v) { return LONG(std::nearbyint(v)); };
+    const LONG centre_x = even((201.0 - cap.cx) / 2), centre_y = even((29.0 - cap.cy) / 2);
+    struct Row {
+        LONG alignment;
+        button::Box picture; // a 16 x 16 picture
+        LONG caption_x, caption_y;
+    };
+    const Row rows[] = {
+        // r(185 / 2) = 92, r(13 / 29 + 4) = 4
+        {button::AlignTop, {92, 4, 16, 16}, centre_x, 6},
+        // r(185 / 201 + 4) = 5, r(13 / 2) = 6
+        {button::AlignLeft, {5, 6, 16, 16}, 6, centre_y},
+        {button::AlignCenter, {92, 6, 16, 16}, centre_x, centre_y},
+        {button::AlignRight, {180, 6, 16, 16}, 196 - cap.cx, centre_y},
+        {button::AlignBottom, {92, 8, 16, 16}, centre_x, 24 - cap.cy},
+    };
+    const Picture glyph = solid_picture(16, 16, qRgb(0x99, 0x66, 0x33)); // COLORREF 0x336699
+    const std::string caption = b.get_Caption();
+    const COLORREF face = resolve_colour(b.get_BackColor());
+    for (const auto& row : rows) {
+        SCOPED_TRACE("alignment " + std::to_string(row.alignment));
+        b.let_CaptionAlignment(row.alignment);
+        b.let_PictureAlignment(row.alignment);
+
+        b.let_Caption("");
+        b.set_Picture(glyph);
+        EXPECT_EQ(b.picture_rect(), row.picture);
+        const auto [x, y, w, h] = row.picture;
+        for (auto [px, py] : {std::pair {x, y}, {x + w - 1, y}, {x, y + h - 1}, {x + w - 1, y + h - 1}})
+            EXPECT_EQ(pixel(px, py), 0x336699u) << "inside at " << px << "," << py;
+        for (auto [px, py] : {std::pair {x - 1, y}, {x, y - 1}, {x + w, y + h - 1}, {x + w - 1, y + h}})
+            EXPECT_EQ(pixel(px, py), face) << "outside at " << px << "," << py;
+
+        b.set_Picture(nullptr);
+        b.let_Caption(caption);
+        EXPECT_EQ(b.caption_rect(), (button::Box {row.caption_x, row.caption_y, cap.cx, cap.cy}));
+        expect_passes({{0x000080, 0, 0}}, "text at the box");
     }
 }
 

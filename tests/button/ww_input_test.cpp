@@ -1,5 +1,7 @@
 #include "tests/button/button_fixture.h"
 
+#include <cstdio>
+#include <functional>
 #include <vector>
 
 namespace button_test {
@@ -175,6 +177,66 @@ TEST_F(InputTest, ADisabledButtonGetsNoInput)
     click();
     EXPECT_FALSE(b.is_down());
     EXPECT_TRUE(log.empty());
+}
+
+// A container's handler runs inside the raising handler, after its repaint: it must see
+// the new state on the surface already.
+TEST_F(InputTest, EveryHandlerRepaintsBeforeItRaises)
+{
+    constexpr COLORREF idle = 0x000011, hover = 0x001100, down = 0x110000;
+    // What a handler saw: its event, the face colour and how many paints had finished.
+    auto seen_as = [](const std::string& event, COLORREF face, int paints) {
+        char text[64];
+        std::snprintf(text, sizeof text, "%s saw %06x after %d paints", event.c_str(), face, paints);
+        return std::string(text);
+    };
+    std::vector<std::string> seen;
+    auto record = [&](const char* event) { seen.push_back(seen_as(event, pixel(40, 12), paints())); };
+    b.events.Click = [&] { record("Click"); };
+    b.events.DblClick = [&] { record("DblClick"); };
+    b.events.MouseDown = [&](int16_t&, int16_t&, float&, float&) { record("MouseDown"); };
+    b.events.MouseUp = [&](int16_t&, int16_t&, float&, float&) { record("MouseUp"); };
+    b.events.MouseMove = [&](int16_t&, int16_t&, float&, float&) { record("MouseMove"); };
+    b.events.KeyDown = [&](int16_t&, int16_t&) { record("KeyDown"); };
+    b.events.KeyUp = [&](int16_t&, int16_t&) { record("KeyUp"); };
+
+    struct Row {
+        const char* what;
+        std::function<void()> before, act;
+        std::vector<std::pair<const char*, COLORREF>> want;
+    };
+    const Row rows[] = {
+        {"mouse down", [] {}, [&] { mouse_down(); }, {{"MouseDown", down}}},
+        {"mouse up", [&] { mouse_down(); }, [&] { mouse_up(); }, {{"MouseUp", idle}}},
+        {"toggle click", [&] { b.let_ButtonType(button::ToggleButton); }, [&] { click(); }, {{"Click", down}}},
+        {"double click", [] {}, [&] { b.UserControl.raise_DblClick(); }, {{"DblClick", down}}},
+        {"space down", [] {}, [&] { key_down(32); }, {{"KeyDown", down}}},
+        {"enter down", [] {}, [&] { key_down(13); }, {{"KeyDown", down}}},
+        {"space up", [&] { key_down(32); }, [&] { key_up(32); }, {{"KeyUp", idle}}},
+        {"enter up", [&] { key_down(13); }, [&] { key_up(13); }, {{"MouseDown", down}, {"KeyUp", down}}},
+        {"other key up", [&] { mouse_down(); }, [&] { key_up(16); }, {{"KeyUp", idle}}},
+        {"pointer enters", [] {}, [&] { move_to(40, 12); }, {{"MouseMove", hover}}},
+        {"pointer leaves", [&] { move_to(40, 12); }, [&] { move_to(-5, -5); }, {{"MouseMove", idle}}},
+        {"leaves pressed", [&] { move_to(40, 12); mouse_down(); }, [&] { move_to(-5, -5); }, {{"MouseMove", idle}}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        make(80, 25); // a push button again, its value False
+        mouse_up();
+        move_to(-5, -5);
+        b.let_Caption("");
+        b.let_ButtonStyle(0);
+        b.let_BackColor(idle);
+        b.let_BackColorHover(hover);
+        b.let_BackColorPressed(down);
+        row.before();
+        seen.clear();
+        row.act();
+        std::vector<std::string> want;
+        for (const auto& [event, face] : row.want)
+            want.push_back(seen_as(event, face, paints()));
+        EXPECT_EQ(seen, want);
+    }
 }
 
 } // namespace button_test

@@ -1,6 +1,11 @@
 #include "tests/button/button_fixture.h"
 
 #include "platform/colour.h"
+#include "tests/support/gdi_script.h"
+
+#include <sstream>
+#include <string>
+#include <vector>
 
 namespace button_test {
 
@@ -194,6 +199,95 @@ TEST_F(ButtonTest, StyleEightShadesAcrossForShapesPointingUpOrDown)
     EXPECT_EQ(pixel(30, 1), pixel(30, 58)); // shades across: a column is one colour
 }
 
+// One picture of an oracle answer: "dump W H", then H rows of W hex colours.
+class Dump {
+public:
+    explicit Dump(const std::string& text)
+    {
+        std::istringstream in(text);
+        std::string tag;
+        in >> tag >> m_width >> m_height;
+        for (std::string word; in >> word;)
+            m_pixels.push_back(COLORREF(std::stoul(word, nullptr, 16)));
+    }
+    COLORREF at(int x, int y) const
+    {
+        const size_t i = size_t(y) * size_t(m_width) + size_t(x);
+        return i < m_pixels.size() ? m_pixels[i] : CLR_INVALID;
+    }
+
+private:
+    int m_width = 0, m_height = 0;
+    std::vector<COLORREF> m_pixels;
+};
+
+// Every pixel that no line of the shape covers shows the style's gradient as Windows draws
+// it (tests/platform/fixtures/gradient-styles-27: one picture per style, state and
+// direction); shapes pointing up or down shade across, every other value downwards.
+TEST_F(ButtonTest, StyleGradientsMatchWindowsPixelForPixel)
+{
+    enum State { Idle, Hover, Pressed, Disabled };
+    struct Row {
+        LONG style;
+        State state;
+        size_t dump; // of the downwards picture; styles 7 and 8 add 4 for across
+    };
+    const Row rows[] = {
+        {5, Pressed, 0}, {5, Hover, 1}, {5, Idle, 2}, {5, Disabled, 2},
+        {6, Pressed, 3}, {6, Hover, 4}, {6, Idle, 4}, {6, Disabled, 5},
+        {7, Pressed, 6}, {7, Hover, 7}, {7, Idle, 8}, {7, Disabled, 9},
+        {8, Pressed, 14}, {8, Hover, 15}, {8, Idle, 16}, {8, Disabled, 17},
+    };
+    const auto dumps = test_support::oracle_dumps(std::string(VELMORA_FIXTURES_DIR) + "/gradient-styles-27.out");
+    ASSERT_EQ(dumps.size(), 22u);
+    constexpr COLORREF untouched = 0x123456;
+    for (const auto& row : rows) {
+        // Styles 5 and 6 shade downwards whatever the shape; 12 runs no renderer at all.
+        for (LONG shape = 0; shape <= 12; ++shape) {
+            const bool across = shape == button::ShapeTriangleUp || shape == button::ShapeTriangleDown ||
+                                shape == button::ShapeArrowUp || shape == button::ShapeArrowDown;
+            const size_t dump = row.dump + (across && row.style >= 7 ? 4 : 0);
+            SCOPED_TRACE("style " + std::to_string(row.style) + " state " + std::to_string(int(row.state)) +
+                         " shape " + std::to_string(shape) + ", picture " + std::to_string(dump));
+            make(27, 27);
+            mouse_up();
+            move_to(-5, -5);
+            b.let_Caption("");
+            b.let_ButtonShape(shape);
+            b.let_ButtonStyle(row.style);
+            if (row.style == 8) { // the preset gives one colour to all three faces
+                b.let_BackColor(0x203040);
+                b.let_BackColorHover(0x405060);
+                b.let_BackColorPressed(0x607080);
+            }
+            if (row.state == Hover)
+                move_to(13, 20);
+            if (row.state == Pressed)
+                mouse_down();
+            if (row.state == Disabled)
+                b.let_Enabled(false);
+            // The lines alone, on a colour none of them has: no fill, no gradient.
+            b.UserControl.set_BackColor(untouched);
+            b.let_ButtonStyleColors(button::FillNone);
+            const Surface lines = b.UserControl.surface();
+            b.let_ButtonStyleColors(button::FillSolid);
+            const Dump want(dumps[dump]);
+            int compared = 0;
+            for (int y = 0; y < 27; ++y) {
+                for (int x = 0; x < 27; ++x) {
+                    // The diamond's apex pixel below its top vertex comes with a fill only.
+                    const bool apex = shape == button::ShapeDiamond && x == 14 && y == 1;
+                    if (lines.pixel(x, y) != untouched || apex)
+                        continue;
+                    ++compared;
+                    ASSERT_EQ(pixel(x, y), want.at(x, y)) << "at " << x << "," << y;
+                }
+            }
+            EXPECT_GT(compared, 27 * 27 / 2);
+        }
+    }
+}
+
 TEST_F(ButtonTest, AToggledOnButtonIsDrawnPressedWithoutInput)
 {
     make(80, 25);
@@ -215,6 +309,48 @@ TEST_F(ButtonTest, HandCursorFollowsFocusAndHover)
     b.UserControl.raise_LostFocus();
     move_to(5, 5);
     EXPECT_EQ(cursor_id(current_cursor()), IDC_HAND);
+}
+
+// The pressed state is tested first: pressed under the pointer, the hand needs the focus.
+TEST_F(ButtonTest, HandCursorRowsByStateFocusAndHandPointer)
+{
+    enum State { Idle, Hover, Pressed, PressedUnderThePointer };
+    struct Row {
+        State state;
+        bool focused, hand_pointer, hand;
+    };
+    const Row rows[] = {
+        {Idle, false, true, false},
+        {Idle, true, true, true},
+        {Idle, true, false, false},
+        {Hover, false, true, true},
+        {Hover, true, false, false},
+        {Pressed, false, true, false},
+        {Pressed, true, true, true},
+        {PressedUnderThePointer, false, true, false},
+        {PressedUnderThePointer, true, true, true},
+        {PressedUnderThePointer, true, false, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE("state " + std::to_string(int(row.state)) + (row.focused ? ", focused" : "") +
+                     (row.hand_pointer ? ", HandPointer" : ""));
+        make(80, 25);
+        mouse_up();
+        move_to(-5, -5);
+        b.UserControl.raise_LostFocus();
+        b.let_HandPointer(row.hand_pointer);
+        if (row.focused)
+            focus();
+        if (row.state == Hover || row.state == PressedUnderThePointer)
+            move_to(40, 12);
+        if (row.state == Pressed || row.state == PressedUnderThePointer)
+            mouse_down();
+        SetCursor(0);
+        b.UserControl_Paint();
+        EXPECT_EQ(current_cursor() != 0 && cursor_id(current_cursor()) == IDC_HAND, row.hand);
+        EXPECT_EQ(b.is_down(), row.state >= Pressed);
+        EXPECT_EQ(b.mouse_over().value_or(false), row.state == Hover || row.state == PressedUnderThePointer);
+    }
 }
 
 TEST_F(ButtonTest, PenLeftBehindByAPaint)

@@ -85,6 +85,8 @@ TEST_F(ButtonTest, StylePresetsSetTheFaceColoursAndSometimesTheFill)
     };
     const Row rows[] = {
         {1, 5, 0x8000000F, 0x8000000F, 0x8000000F, 5},
+        {2, 0, 0x8000000F, 0x8000000F, 0x8000000F, 0},
+        {3, 7, 0x8000000F, 0x8000000F, 0x8000000F, 7},
         {4, 0, 0x8000000F, 0x8000000F, 0x999999, 0},
         {4, 5, 0x8000000F, 0x8000000F, 0x999999, 1},
         {5, 2, 0x8000000F, 0xB6A59F, 0xAF8C80, 2},
@@ -112,17 +114,63 @@ TEST_F(ButtonTest, StylePresetsSetTheFaceColoursAndSometimesTheFill)
     }
 }
 
+TEST_F(ButtonTest, ThemePresetsSetTheFaceAndBorderColours)
+{
+    struct Row {
+        LONG theme;
+        OLE_COLOR back, hover, pressed, border;
+    };
+    const Row rows[] = {
+        {1, 0xF1B39A, 0xFDF7F4, 0xFAE6DD, 0xF1B39A},
+        {2, 0x3DB4A2, 0xDFF4F2, 0xB8E7E0, 0x3DB4A2},
+        {3, 0xB5A09D, 0xF7F5F4, 0xECE7E6, 0xB5A09D},
+        {4, 0xABC2C2, 0xF2F8F8, 0xE6EDEE, 0xABC2C2},
+        {5, 0x02C5F5, 0xE2F9FF, 0xAFEFFE, 0x02C5F5},
+        {6, 0x26368B, 0x4763FF, 0x425CEE, 0x0000FF},
+        {7, 0x578B2E, 0x9FFF54, 0x80CD43, 0x00FF00},
+        {8, 0x8B4027, 0xFF7648, 0xCD5F3A, 0xFF0000},
+        {0, 0x123456, 0x234567, 0x345678, 0x456789}, // no preset: everything stays
+        {9, 0x123456, 0x234567, 0x345678, 0x456789},
+    };
+    make(80, 25);
+    b.let_Caption("");
+    b.let_ButtonStyle(0); // no look, so the paint keeps the border colours
+    for (const auto& row : rows) {
+        SCOPED_TRACE("theme " + std::to_string(row.theme));
+        b.let_BackColor(0x123456);
+        b.let_BackColorHover(0x234567);
+        b.let_BackColorPressed(0x345678);
+        b.let_BorderColor(0x456789);
+        b.let_BorderColorHover(0x456789);
+        b.let_BorderColorPressed(0x456789);
+        b.let_ForeColor(0x010101);
+        b.UserControl.clear_changed_properties();
+        b.let_ButtonTheme(row.theme);
+        EXPECT_EQ(b.get_ButtonTheme(), row.theme);
+        EXPECT_EQ(b.get_BackColor(), row.back);
+        EXPECT_EQ(b.get_BackColorHover(), row.hover);
+        EXPECT_EQ(b.get_BackColorPressed(), row.pressed);
+        EXPECT_EQ(b.get_BorderColor(), row.border);
+        EXPECT_EQ(b.get_BorderColorHover(), row.border);
+        EXPECT_EQ(b.get_BorderColorPressed(), row.border);
+        EXPECT_EQ(b.get_ForeColor(), 0x010101u);
+        EXPECT_EQ(b.UserControl.changed_properties(), std::vector<std::string> {"ButtonTheme"});
+        EXPECT_EQ(pixel(0, 10), row.border); // the outline in the theme's border
+        EXPECT_EQ(pixel(40, 12), row.back);  // the idle solid face
+        // Each state's face and border colour show, not only the idle ones.
+        move_to(40, 12);
+        EXPECT_EQ(pixel(40, 12), row.hover);
+        mouse_down();
+        EXPECT_EQ(pixel(40, 12), row.pressed);
+        EXPECT_EQ(pixel(0, 10), row.border);
+        mouse_up();
+        move_to(-5, -5);
+    }
+}
+
 TEST_F(ButtonTest, ThemeBorderShowsOnlyOutsideTheStyles)
 {
     make(80, 25);
-    b.let_ButtonStyle(0);
-    b.let_ButtonTheme(6);
-    EXPECT_EQ(b.get_BackColor(), 0x26368Bu);
-    EXPECT_EQ(b.get_BackColorHover(), 0x4763FFu);
-    EXPECT_EQ(b.get_BackColorPressed(), 0x425CEEu);
-    EXPECT_EQ(b.get_BorderColor(), 0x0000FFu);
-    EXPECT_EQ(pixel(0, 10), 0x0000FFu); // the outline in the theme's border
-
     b.let_ButtonStyle(7);
     b.let_ButtonTheme(6);
     EXPECT_EQ(b.get_BorderColor(), 0x8F8F8Eu);

@@ -281,17 +281,31 @@ std::string picture_row(const std::string& expected, const std::string& actual, 
 
 } // namespace
 
+std::vector<std::string> oracle_blocks(const std::string& out_file, std::string_view kind)
+{
+    const std::string header = std::string(kind) + " ";
+    std::ifstream in(out_file);
+    std::vector<std::string> blocks;
+    bool inside = false;
+    for (std::string line; std::getline(in, line);) {
+        // Every answer line starts with its command's name; picture rows never do.
+        const bool answer = line.rfind("dump ", 0) == 0 || line.rfind("mask ", 0) == 0 ||
+                            line.rfind("getpixel ", 0) == 0 || line.rfind("extent ", 0) == 0 ||
+                            line.rfind("metrics ", 0) == 0;
+        if (answer) {
+            inside = line.rfind(header, 0) == 0;
+            if (inside)
+                blocks.emplace_back();
+        }
+        if (inside)
+            blocks.back() += line + "\n";
+    }
+    return blocks;
+}
+
 std::vector<std::string> oracle_dumps(const std::string& out_file)
 {
-    std::ifstream in(out_file);
-    std::vector<std::string> dumps;
-    for (std::string line; std::getline(in, line);) {
-        if (line.rfind("dump ", 0) == 0)
-            dumps.emplace_back();
-        if (!dumps.empty())
-            dumps.back() += line + "\n";
-    }
-    return dumps;
+    return oracle_blocks(out_file, "dump");
 }
 
 std::string describe_difference(const std::string& expected, const std::string& actual)

@@ -19,7 +19,9 @@ std::string dump_surface(const platform::Surface& surface);
 // "mask W H" followed by H rows of '#' (inside) and '.' (outside).
 std::string dump_mask(const platform::Region& region, int width, int height);
 
-// The "dump W H" blocks of an oracle answer file, each with its rows.
+// The blocks of one kind ("dump" or "mask") of an oracle answer file, each with its rows.
+std::vector<std::string> oracle_blocks(const std::string& out_file, std::string_view kind);
+// The "dump W H" blocks.
 std::vector<std::string> oracle_dumps(const std::string& out_file);
 
 // A readable account of where two replies differ, line by line; empty when equal.
