@@ -361,13 +361,7 @@ TEST(RegistryFile, IsRegedit4WithUtf8Texts)
     EXPECT_EQ(RegistrySandbox::read(sandbox.store()), R"(REGEDIT4
 ; Velmora settings. Texts are UTF-8.
 
-[HKEY_CURRENT_USER\Software]
-
 [HKEY_CURRENT_USER\Software\Empty]
-
-[HKEY_LOCAL_MACHINE\Software]
-
-[HKEY_LOCAL_MACHINE\Software\Velmora]
 
 [HKEY_LOCAL_MACHINE\Software\Velmora\Settings]
 "Site"="example.ru"
