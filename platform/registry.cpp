@@ -39,7 +39,7 @@ constexpr size_t max_depth = 512;
 // A bigger file, or one with more keys, is not one of ours; a change that would make the
 // store bigger is refused. A key takes a few hundred bytes in memory and two in the file.
 constexpr size_t max_file_size = size_t(16) << 20;
-constexpr size_t max_keys = size_t(1) << 18;
+constexpr size_t max_keys = size_t(1) << 16;
 
 constexpr REGSAM DELETE_RIGHT = 0x00010000;
 constexpr REGSAM WRITE_DAC = 0x00040000;

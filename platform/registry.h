@@ -10,6 +10,12 @@
 // access with ERROR_ACCESS_DENIED; a file that cannot be parsed is renamed to
 // registry.reg.damaged-YYYYMMDD-HHMMSS and the store starts empty.
 //
+// Windows' bounds hold: a key name has at most 255 characters and a key is at most 512
+// keys below its root (creating a deeper one gives ERROR_INVALID_PARAMETER). A store holds
+// at most 65536 keys in a file of at most 16 MB; a change past either gives
+// ERROR_NOT_ENOUGH_QUOTA, and a file past any bound is damaged. Reading and writing take
+// time and memory in line with the file's size.
+//
 // A handle names its key's path. Handles are numbers handed out by the store and never
 // reused, so a stale handle names nothing rather than another key.
 

@@ -1,5 +1,6 @@
 #include "platform/registry.h"
 
+#include "tests/services/registry_calls.h"
 #include "tests/services/registry_sandbox.h"
 
 #include <gtest/gtest.h>
@@ -17,71 +18,9 @@ namespace {
 using namespace platform;
 using namespace std::string_literals;
 using test_support::RegistrySandbox;
+using namespace test_support::registry_calls;
 
 constexpr const char* settings = "Software\\Velmora\\Settings";
-
-struct Read {
-    LONG code = ERROR_SUCCESS;
-    DWORD type = REG_NONE;
-    std::string data;
-};
-
-HKEY create_key(HKEY parent, const char* path, DWORD* disposition = nullptr)
-{
-    HKEY key = 0;
-    DWORD ignored = 0;
-    EXPECT_EQ(RegCreateKeyExA(parent, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
-                  disposition ? disposition : &ignored),
-        ERROR_SUCCESS)
-        << path;
-    return key;
-}
-
-LONG open_code(HKEY parent, const char* path, REGSAM access)
-{
-    HKEY key = 0;
-    const LONG code = RegOpenKeyExA(parent, path, 0, access, &key);
-    if (code == ERROR_SUCCESS)
-        RegCloseKey(key);
-    return code;
-}
-
-LONG set_value(HKEY key, const char* name, DWORD type, std::string_view data)
-{
-    return RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(data.data()), DWORD(data.size()));
-}
-
-// As callers read a value: its size first, then its data.
-Read read_value(HKEY key, const char* name)
-{
-    Read read;
-    DWORD size = 0;
-    read.code = RegQueryValueExA(key, name, nullptr, &read.type, nullptr, &size);
-    if (read.code != ERROR_SUCCESS)
-        return read;
-    read.data.assign(size, '?');
-    DWORD length = size;
-    read.code = RegQueryValueExA(key, name, nullptr, &read.type, reinterpret_cast<BYTE*>(read.data.data()), &length);
-    EXPECT_EQ(length, size);
-    return read;
-}
-
-Read read_value(RegistryStore& store, HKEY key, const char* name)
-{
-    Read read;
-    DWORD size = 0;
-    read.code = store.query_value(key, name, &read.type, nullptr, &size);
-    if (read.code != ERROR_SUCCESS)
-        return read;
-    read.data.assign(size, '?');
-    read.code = store.query_value(key, name, &read.type, reinterpret_cast<BYTE*>(read.data.data()), &size);
-    return read;
-}
-
-LONG set_text(RegistryStore& store, HKEY key, const std::string& name, const std::string& text)
-{
-    return store.set_value(key, name.c_str(), REG_SZ, reinterpret_cast<const BYTE*>(text.data()), DWORD(text.size()));
-}
 
 // ---- Values
 
@@ -650,6 +589,14 @@ TEST(RegistryAccess, AStoreThatCannotBeReadIsLeftAlone)
 
 // ---- Damage
 
+std::string repeated(std::string_view part, size_t times)
+{
+    std::string out;
+    for (size_t i = 0; i < times; ++i)
+        out += part;
+    return out;
+}
+
 const std::regex damaged_name(R"(registry\.reg\.damaged-\d{8}-\d{6}(-\d+)?)");
 
 std::vector<std::string> damaged_copies(const RegistrySandbox& sandbox)
@@ -685,6 +632,15 @@ TEST(RegistryDamage, ADamagedFileIsKeptAsideAndTheStoreStartsEmpty)
         {"a deletion entry", "REGEDIT4\n[-HKEY_LOCAL_MACHINE\\Software]\n"},
         {"text in code page 1251", key + "\"a\"=\"\xcf\xf0\xe8\"\n"},
         {"one huge line", "REGEDIT4\n[HKEY_LOCAL_MACHINE\\" + std::string(2 << 20, 'k') + "]\n"},
+        {"a key name of 256 characters", "REGEDIT4\n[HKEY_LOCAL_MACHINE\\" + std::string(256, 'k') + "]\n"},
+        {"a key 513 deep", "REGEDIT4\n[HKEY_LOCAL_MACHINE" + repeated("\\k", 513) + "]\n"},
+        {"more keys than a store holds", [] {
+             // 129 keys 512 deep below HKEY_USERS, each its own: 66048 keys.
+             std::string text = "REGEDIT4\n";
+             for (int i = 0; i < 129; ++i)
+                 text += "[HKEY_USERS\\c" + std::to_string(i) + repeated("\\a", 511) + "]\n";
+             return text;
+         }()},
         {"10 MB of control characters", std::string(10 << 20, '\x01')},
         {"bigger than any store", "REGEDIT4\n; " + std::string(17 << 20, 'x') + "\n"},
     };
