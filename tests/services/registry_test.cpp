@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include <sys/resource.h>
+
 namespace {
 
 using namespace platform;
@@ -477,6 +479,56 @@ TEST(RegistryFile, AWriterKilledMidwayLeavesTheOldFileOrTheNew)
     ASSERT_EQ(set_value(after, "After", REG_SZ, "x"), ERROR_SUCCESS);
     RegCloseKey(after);
     EXPECT_EQ(sandbox.files(), (std::set<std::string> {"registry.reg", "registry.reg.lock"}));
+}
+
+// A file size limit stops the writer a fixed way into the new file, as a full disk or a
+// crash would: the settings from before are all there afterwards.
+TEST(RegistryFile, AWriteStoppedMidwayLeavesTheOldSettings)
+{
+    struct Case {
+        const char* label;
+        bool writer_dies; // SIGXFSZ kills it; else the write fails with EFBIG
+    };
+    for (const Case c : {Case {"the disk fills up", false}, Case {"the writer dies", true}}) {
+        SCOPED_TRACE(c.label);
+        RegistrySandbox sandbox;
+        const std::string old_big(60000, 'a');
+        const HKEY key = create_key(HKEY_LOCAL_MACHINE, settings);
+        ASSERT_EQ(set_value(key, "Site", REG_SZ, "old.example"), ERROR_SUCCESS);
+        ASSERT_EQ(set_value(key, "Big", REG_SZ, old_big), ERROR_SUCCESS);
+        RegCloseKey(key);
+
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            std::signal(SIGXFSZ, c.writer_dies ? SIG_DFL : SIG_IGN);
+            RegistryStore store(sandbox.store());
+            HKEY own = 0;
+            if (store.open_key(HKEY_LOCAL_MACHINE, settings, KEY_ALL_ACCESS, &own) != ERROR_SUCCESS)
+                _exit(100);
+            const rlimit limit {20000, RLIM_INFINITY};
+            if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+                _exit(101);
+            _exit(int(set_text(store, own, "Big", std::string(60000, 'b'))));
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        if (c.writer_dies) {
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) << status;
+        } else {
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == ERROR_WRITE_FAULT) << status;
+        }
+
+        reopen_registry_store();
+        HKEY again = 0;
+        EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, settings, 0, KEY_ALL_ACCESS, &again), ERROR_SUCCESS);
+        EXPECT_EQ(read_value(again, "Site").data, "old.example\0"s);
+        EXPECT_TRUE(read_value(again, "Big").data == old_big + '\0');
+        // And the store goes on: the next change clears away what the stopped writer left.
+        EXPECT_EQ(set_value(again, "Site", REG_SZ, "new.example"), ERROR_SUCCESS);
+        RegCloseKey(again);
+        EXPECT_EQ(sandbox.files(), (std::set<std::string> {"registry.reg", "registry.reg.lock"}));
+    }
 }
 
 TEST(RegistryFile, LocationComesFromTheEnvironment)
