@@ -1271,6 +1271,12 @@ ProcessStore& process_store()
 
 } // namespace
 
+std::optional<std::string> rewritten_store_text(std::string_view text)
+{
+    auto tree = text.size() <= max_file_size ? RegeditReader(text).read() : std::nullopt;
+    return tree ? std::optional(write_regedit(*tree)) : std::nullopt;
+}
+
 std::string default_registry_path()
 {
     const std::string home = config_home();

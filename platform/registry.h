@@ -23,7 +23,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -116,6 +118,10 @@ private:
     struct State;
     std::unique_ptr<State> m_state;
 };
+
+// What a change would write back for a store file holding `text`: the store's own form of
+// its keys and values; nullopt when `text` is damaged. Touches no file.
+std::optional<std::string> rewritten_store_text(std::string_view text);
 
 // $XDG_CONFIG_HOME/velmora/registry.reg, read from the environment now.
 std::string default_registry_path();
