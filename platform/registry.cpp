@@ -10,7 +10,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <deque>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -29,11 +31,15 @@ namespace platform {
 
 namespace {
 
-// Windows' longest key name and value name, in characters.
+// Windows' longest key name and value name, in characters, and its deepest key: keys
+// below the root in its path.
 constexpr size_t max_key_name = 255;
 constexpr size_t max_value_name = 16383;
-// A bigger file is not one of ours; a change that would make the file bigger is refused.
+constexpr size_t max_depth = 512;
+// A bigger file, or one with more keys, is not one of ours; a change that would make the
+// store bigger is refused. A key takes a few hundred bytes in memory and two in the file.
 constexpr size_t max_file_size = size_t(16) << 20;
+constexpr size_t max_keys = size_t(1) << 16;
 
 constexpr REGSAM DELETE_RIGHT = 0x00010000;
 constexpr REGSAM WRITE_DAC = 0x00040000;
@@ -48,12 +54,13 @@ struct Root {
     HKEY handle;
     const char* name;
 };
+// In the order the file lists them.
 constexpr Root roots[] = {
     {HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT"},
+    {HKEY_CURRENT_CONFIG, "HKEY_CURRENT_CONFIG"},
     {HKEY_CURRENT_USER, "HKEY_CURRENT_USER"},
     {HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE"},
     {HKEY_USERS, "HKEY_USERS"},
-    {HKEY_CURRENT_CONFIG, "HKEY_CURRENT_CONFIG"},
 };
 
 const char* root_name(HKEY key)
@@ -153,7 +160,8 @@ std::string folded(std::string_view name)
     return out;
 }
 
-// The key names of a path below a key; none names the key itself.
+// The key names of a path below a key; none names the key itself. No key is deeper than
+// max_depth, so neither is a path.
 LONG split_path(LPCSTR path, std::vector<std::string>& names)
 {
     names.clear();
@@ -169,7 +177,7 @@ LONG split_path(LPCSTR path, std::vector<std::string>& names)
         const std::string_view name = rest.substr(0, cut);
         if (name.empty())
             return ERROR_BAD_PATHNAME;
-        if (!acceptable_name(name, max_key_name))
+        if (!acceptable_name(name, max_key_name) || names.size() == max_depth)
             return ERROR_INVALID_PARAMETER;
         names.emplace_back(name);
         if (cut == std::string_view::npos)
@@ -199,111 +207,193 @@ REGSAM effective_access(REGSAM access)
 
 struct Value {
     std::string name; // "" is the default value
-    std::string id;   // folded name
     DWORD type = REG_NONE;
     std::string data;
 };
 
-struct Key {
-    std::string path; // as first written, from the root's name on
-    std::vector<Value> values;
+// A key's values in the order they were first set, found by their folded names.
+class Key {
+public:
+    explicit Key(std::string name) : m_name(std::move(name)) {}
 
-    Value* find(const std::string& id)
+    const std::string& name() const { return m_name; } // as first written
+    const std::vector<Value>& values() const { return m_values; }
+
+    const Value* find(std::string_view name) const
     {
-        for (auto& value : values)
-            if (value.id == id)
-                return &value;
-        return nullptr;
+        const auto it = m_index.find(folded(name));
+        return it == m_index.end() ? nullptr : &m_values[it->second];
     }
 
     // Whether anything changed.
     bool set(const std::string& name, DWORD type, std::string data)
     {
-        Value* value = find(folded(name));
-        if (!value) {
-            values.push_back({name, folded(name), type, std::move(data)});
+        const auto [it, added] = m_index.try_emplace(folded(name), m_values.size());
+        if (added) {
+            m_values.push_back({name, type, std::move(data)});
             return true;
         }
-        if (value->type == type && value->data == data)
+        Value& value = m_values[it->second];
+        if (value.type == type && value.data == data)
             return false;
-        value->type = type;
-        value->data = std::move(data);
+        value.type = type;
+        value.data = std::move(data);
         return true;
     }
 
-    bool erase(const std::string& id)
+    bool erase(std::string_view name)
     {
-        for (auto it = values.begin(); it != values.end(); ++it) {
-            if (it->id == id) {
-                values.erase(it);
-                return true;
-            }
-        }
-        return false;
+        const auto it = m_index.find(folded(name));
+        if (it == m_index.end())
+            return false;
+        const size_t at = it->second;
+        m_index.erase(it);
+        m_values.erase(m_values.begin() + std::ptrdiff_t(at));
+        for (auto& entry : m_index)
+            if (entry.second > at)
+                --entry.second;
+        return true;
     }
+
+private:
+    std::string m_name;
+    std::vector<Value> m_values;
+    std::map<std::string, size_t> m_index;
 };
 
-// Every key by the folded form of its full path ("HKEY_LOCAL_MACHINE\SOFTWARE\...");
-// the roots are always there, and every key's parent is there.
+// The keys as a tree in which each key holds its own name only, so that a path costs its
+// length once however deep it goes. Keys are found by the folded form of their full path
+// ("HKEY_LOCAL_MACHINE\SOFTWARE\..."); the roots are always there. A deleted key is only
+// cut off from its parent.
 class KeyTree {
 public:
     KeyTree()
     {
         for (const auto& root : roots)
-            m_keys[root.name].path = root.name;
+            m_nodes.push_back({Key(root.name), {}});
     }
 
     static std::string id_of(std::string id, const std::vector<std::string>& names)
     {
-        for (const auto& name : names)
-            id += '\\' + folded(name);
+        for (const auto& name : names) {
+            id += '\\';
+            id += folded(name);
+        }
         return id;
     }
 
-    Key* find(const std::string& id)
+    // Keys from the root down to the key of `id`, the root not counted.
+    static size_t depth_of(std::string_view id) { return size_t(std::count(id.begin(), id.end(), '\\')); }
+
+    // The node of a root by its folded name.
+    static std::optional<size_t> root(std::string_view id)
     {
-        auto it = m_keys.find(id);
-        return it == m_keys.end() ? nullptr : &it->second;
+        for (size_t at = 0; at < std::size(roots); ++at)
+            if (id == roots[at].name)
+                return at;
+        return std::nullopt;
     }
 
-    // Creates every missing key of `names` below `parent`, which exists; whether any was.
-    bool create(std::string id, const std::vector<std::string>& names)
+    Key* find(std::string_view id)
     {
-        bool created = false;
+        const auto at = locate(id);
+        return at ? &m_nodes[*at].key : nullptr;
+    }
+
+    Key& key(size_t at) { return m_nodes[at].key; }
+
+    // Keys made, the roots and any deleted since the tree was read included.
+    size_t size() const { return m_nodes.size(); }
+
+    // The node of `names` below node `at`, every missing key of them created; `created`
+    // tells whether any was.
+    size_t make(size_t at, const std::vector<std::string>& names, bool& created)
+    {
         for (const auto& name : names) {
-            const std::string parent_path = m_keys.at(id).path;
-            id += '\\' + folded(name);
-            auto [it, inserted] = m_keys.try_emplace(id);
-            if (inserted) {
-                it->second.path = parent_path + '\\' + name;
+            const auto [it, added] = m_nodes[at].subkeys.try_emplace(folded(name), m_nodes.size());
+            at = it->second;
+            if (added) {
+                m_nodes.push_back({Key(name), {}});
                 created = true;
             }
         }
+        return at;
+    }
+
+    // Creates every missing key of `names` below the key of `id`; whether any was.
+    bool create(std::string_view id, const std::vector<std::string>& names)
+    {
+        bool created = false;
+        if (const auto at = locate(id))
+            make(*at, names, created);
         return created;
     }
 
-    bool has_subkeys(const std::string& id) const
+    bool has_subkeys(std::string_view id) const
     {
-        const std::string prefix = id + '\\';
-        auto it = m_keys.lower_bound(prefix);
-        return it != m_keys.end() && it->first.starts_with(prefix);
+        const auto at = locate(id);
+        return at && !m_nodes[*at].subkeys.empty();
     }
 
-    void erase(const std::string& id) { m_keys.erase(id); }
+    void erase(std::string_view id)
+    {
+        const size_t cut = id.rfind('\\');
+        if (cut == std::string_view::npos)
+            return;
+        if (const auto parent = locate(id.substr(0, cut))) {
+            auto& subkeys = m_nodes[*parent].subkeys;
+            if (const auto it = subkeys.find(id.substr(cut + 1)); it != subkeys.end())
+                subkeys.erase(it);
+        }
+    }
 
-    const std::map<std::string, Key>& keys() const { return m_keys; }
+    // visit(path, key, has_subkeys) for every key, each before its subkeys, roots and
+    // subkeys in the order of their folded names.
+    using Visit = std::function<void(const std::string& path, const Key& key, bool has_subkeys)>;
+    void for_each(const Visit& visit) const
+    {
+        std::string path;
+        for (size_t at = 0; at < std::size(roots); ++at)
+            visit_below(at, path, visit);
+    }
 
 private:
-    std::map<std::string, Key> m_keys;
+    struct Node {
+        Key key;
+        std::map<std::string, size_t, std::less<>> subkeys; // by folded name
+    };
+
+    std::optional<size_t> locate(std::string_view id) const
+    {
+        size_t cut = id.find('\\');
+        auto at = root(id.substr(0, cut));
+        while (at && cut != std::string_view::npos) {
+            id.remove_prefix(cut + 1);
+            cut = id.find('\\');
+            const auto& subkeys = m_nodes[*at].subkeys;
+            const auto it = subkeys.find(id.substr(0, cut));
+            at = it == subkeys.end() ? std::nullopt : std::optional(it->second);
+        }
+        return at;
+    }
+
+    // Depth first; the depth of a tree is bounded by max_depth.
+    void visit_below(size_t at, std::string& path, const Visit& visit) const
+    {
+        const size_t length = path.size();
+        if (length)
+            path += '\\';
+        path += m_nodes[at].key.name();
+        visit(path, m_nodes[at].key, !m_nodes[at].subkeys.empty());
+        for (const auto& subkey : m_nodes[at].subkeys)
+            visit_below(subkey.second, path, visit);
+        path.resize(length);
+    }
+
+    std::deque<Node> m_nodes; // a deque: a Key& stays valid while keys are added
 };
 
-bool is_root(const std::string& id)
-{
-    for (const auto& root : roots)
-        if (id == root.name)
-            return true;
-    return false;
-}
+bool is_root(std::string_view id) { return KeyTree::root(id).has_value(); }
 
 // ---- The REGEDIT4 text form
 
@@ -380,19 +470,25 @@ std::string value_line(const Value& value)
         line += value.type == REG_BINARY ? "hex:" : "hex(" + hex_number(value.type) + "):";
         append_hex(line, value.data);
     }
-    return line + '\n';
+    line += '\n';
+    return line;
 }
 
 std::string write_regedit(const KeyTree& tree)
 {
     std::string out = std::string(header) + "\n; Velmora settings. Texts are UTF-8.\n";
-    for (const auto& [id, key] : tree.keys()) {
-        if (is_root(id) && key.values.empty())
-            continue;
-        out += "\n[" + key.path + "]\n";
-        for (const auto& value : key.values)
+    tree.for_each([&](const std::string& path, const Key& key, bool has_subkeys) {
+        // Reading a subkey's line creates every key of its path: a key without values
+        // needs a line of its own only when nothing below it names it. So the file
+        // stays as long as what it holds, however deep its keys are.
+        if (key.values().empty() && (has_subkeys || is_root(path)))
+            return;
+        out += "\n[";
+        out += path;
+        out += "]\n";
+        for (const auto& value : key.values())
             out += value_line(value);
-    }
+    });
     return out;
 }
 
@@ -471,8 +567,8 @@ private:
             return false;
         std::string_view path = line.substr(1, line.size() - 2);
         const size_t cut = path.find('\\');
-        const std::string root = folded(path.substr(0, cut));
-        if (!is_root(root))
+        const auto root = KeyTree::root(folded(path.substr(0, cut)));
+        if (!root)
             return false;
         std::vector<std::string> names;
         if (cut != std::string_view::npos) {
@@ -480,14 +576,14 @@ private:
             if (below.empty() || split_path(below.c_str(), names) != ERROR_SUCCESS)
                 return false;
         }
-        m_tree.create(root, names);
-        m_key = KeyTree::id_of(root, names);
-        return true;
+        bool created = false;
+        m_key = m_tree.make(*root, names, created);
+        return m_tree.size() <= max_keys;
     }
 
     bool value(std::string_view line)
     {
-        if (m_key.empty())
+        if (!m_key)
             return false;
         std::string name;
         if (line.front() == '@')
@@ -511,7 +607,7 @@ private:
         } else if (!hex_value_data(line, type, data)) {
             return false;
         }
-        m_tree.find(m_key)->set(name, type, std::move(data));
+        m_tree.key(*m_key).set(name, type, std::move(data));
         return true;
     }
 
@@ -598,7 +694,7 @@ private:
     size_t m_at = 0;
     bool m_broken = false;
     KeyTree m_tree;
-    std::string m_key; // the id of the section being read
+    std::optional<size_t> m_key; // the node of the section being read
 };
 
 // ---- The file
@@ -952,26 +1048,31 @@ struct RegistryStore::State {
         StoreLock lock(lock_path);
         if (const LONG code = lock.acquire())
             return code;
+        // The tree of a big store is big: the old one goes before the file is read again,
+        // and the change is made in place, not on a copy. Until the file holds it, the tree
+        // counts as not loaded.
+        tree = KeyTree();
+        have_loaded = false;
         Contents now = read_store(path);
         if (now.health == Health::Damaged && set_aside(path))
             now = Contents();
         adopt(std::move(now));
         if (frozen)
             return ERROR_ACCESS_DENIED;
-        KeyTree next = tree;
+        have_loaded = false;
         bool changed = false;
-        if (const LONG code = edit(next, changed))
+        if (const LONG code = edit(tree, changed))
             return code;
-        if (!changed)
-            return ERROR_SUCCESS;
-        const std::string text = write_regedit(next);
-        if (text.size() > max_file_size)
-            return ERROR_NOT_ENOUGH_QUOTA;
-        remove_temporaries(path);
-        if (!replace_file(path, text))
-            return ERROR_WRITE_FAULT;
-        tree = std::move(next);
-        loaded = file_id(path);
+        if (changed) {
+            const std::string text = write_regedit(tree);
+            if (text.size() > max_file_size)
+                return ERROR_NOT_ENOUGH_QUOTA;
+            remove_temporaries(path);
+            if (!replace_file(path, text))
+                return ERROR_WRITE_FAULT;
+            loaded = file_id(path);
+        }
+        have_loaded = true;
         return ERROR_SUCCESS;
     }
 };
@@ -1012,6 +1113,8 @@ LONG RegistryStore::create_key(HKEY key, LPCSTR sub_key, REGSAM access, HKEY* re
     if (const LONG code = s.locate(key, sub_key, at))
         return code;
     auto& [base, names, id] = at;
+    if (KeyTree::depth_of(id) > max_depth)
+        return ERROR_INVALID_PARAMETER;
     access = effective_access(access);
     bool created = false;
     if (s.tree.find(id)) {
@@ -1027,7 +1130,7 @@ LONG RegistryStore::create_key(HKEY key, LPCSTR sub_key, REGSAM access, HKEY* re
             if (!tree.find(base_id))
                 return ERROR_KEY_DELETED;
             changed = created = tree.create(base_id, path);
-            return ERROR_SUCCESS;
+            return tree.size() <= max_keys ? ERROR_SUCCESS : ERROR_NOT_ENOUGH_QUOTA;
         });
         if (code)
             return code;
@@ -1051,7 +1154,7 @@ LONG RegistryStore::query_value(HKEY key, LPCSTR value_name, DWORD* type, BYTE* 
     Key* found = s.tree.find(open.id);
     if (!found)
         return ERROR_KEY_DELETED;
-    const Value* value = found->find(folded(name));
+    const Value* value = found->find(name);
     if (!value)
         return ERROR_FILE_NOT_FOUND;
     if (type)
@@ -1103,7 +1206,7 @@ LONG RegistryStore::delete_value(HKEY key, LPCSTR value_name)
         Key* found = tree.find(open.id);
         if (!found)
             return ERROR_KEY_DELETED;
-        changed = found->erase(folded(name));
+        changed = found->erase(name);
         return changed ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
     });
 }
@@ -1167,6 +1270,12 @@ ProcessStore& process_store()
 }
 
 } // namespace
+
+std::optional<std::string> rewritten_store_text(std::string_view text)
+{
+    auto tree = text.size() <= max_file_size ? RegeditReader(text).read() : std::nullopt;
+    return tree ? std::optional(write_regedit(*tree)) : std::nullopt;
+}
 
 std::string default_registry_path()
 {

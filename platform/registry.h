@@ -10,6 +10,12 @@
 // access with ERROR_ACCESS_DENIED; a file that cannot be parsed is renamed to
 // registry.reg.damaged-YYYYMMDD-HHMMSS and the store starts empty.
 //
+// Windows' bounds hold: a key name has at most 255 characters and a key is at most 512
+// keys below its root (creating a deeper one gives ERROR_INVALID_PARAMETER). A store holds
+// at most 65536 keys in a file of at most 16 MB; a change past either gives
+// ERROR_NOT_ENOUGH_QUOTA, and a file past any bound is damaged. Reading and writing take
+// time and memory in line with the file's size.
+//
 // A handle names its key's path. Handles are numbers handed out by the store and never
 // reused, so a stale handle names nothing rather than another key.
 
@@ -17,7 +23,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -110,6 +118,10 @@ private:
     struct State;
     std::unique_ptr<State> m_state;
 };
+
+// What a change would write back for a store file holding `text`: the store's own form of
+// its keys and values; nullopt when `text` is damaged. Touches no file.
+std::optional<std::string> rewritten_store_text(std::string_view text);
 
 // $XDG_CONFIG_HOME/velmora/registry.reg, read from the environment now.
 std::string default_registry_path();
