@@ -274,6 +274,43 @@ TEST(WindowDefinition, ReportsTheLineAtFault)
     }
 }
 
+// `depth` blocks, each inside the one before, each closed.
+std::string nested_blocks(int depth)
+{
+    std::string text;
+    for (int i = 0; i < depth; ++i)
+        text += i == 0 ? "form F\n" : "menu m" + std::to_string(i) + "\n";
+    for (int i = 0; i < depth; ++i)
+        text += "end\n";
+    return text;
+}
+
+TEST(WindowDefinition, BoundsHowDeepBlocksNest)
+{
+    struct Case {
+        int depth;
+        int failing_line; // 0: it parses
+    };
+    // Far beyond the bound, a tree this deep would overflow the stack as it is destroyed.
+    const Case cases[] = {{4, 0}, {32, 0}, {33, 33}, {400000, 33}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.depth);
+        try {
+            const WindowDefinition d = parse_window_definition(nested_blocks(c.depth));
+            EXPECT_EQ(c.failing_line, 0) << "no error";
+            const ControlDefinition* inner = &d;
+            for (int level = 1; level < c.depth; ++level) {
+                ASSERT_EQ(inner->children.size(), 1u);
+                inner = &inner->children[0];
+            }
+            EXPECT_EQ(inner->name, c.depth == 1 ? "F" : "m" + std::to_string(c.depth - 1));
+        } catch (const DefinitionError& e) {
+            EXPECT_NE(std::string(e.what()).find("line " + std::to_string(c.failing_line) + ":"), std::string::npos)
+                << e.what();
+        }
+    }
+}
+
 TEST(WindowDefinition, NamesTheBlockLeftOpen)
 {
     try {
