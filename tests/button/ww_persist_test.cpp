@@ -490,6 +490,36 @@ TEST(InstanceSet, ExtentsAreTwipsInHimetricAndComeFirst)
     EXPECT_EQ(bag.entries()[1].value.to_long(), 661);
 }
 
+TEST(InstanceSet, ExtentsPastWhatASurfaceHoldsRaiseOutOfMemory)
+{
+    struct Case {
+        int32_t extent_x, extent_y;
+        int error;
+        int pixel_w, pixel_h; // the host's size afterwards
+    };
+    // 866900 HIMETRIC is 32765 pixels, about the widest a window is; a button that wide is a
+    // strip, but that square would be 4 GB. A refused height leaves the width already taken.
+    const Case cases[] = {
+        {866900, 661, 0, 32765, 25},
+        {866900, 866900, ERR_OUT_OF_MEMORY, 32765, 25},
+        {108373, 108373, 0, 4096, 4096},
+        {108373, 108400, ERR_OUT_OF_MEMORY, 4096, 25},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.extent_x << " x " << c.extent_y);
+        ww w {"ww1"};
+        w.UserControl.set_Width(1200);
+        w.UserControl.set_Height(375);
+        PropertyBag bag;
+        bag.WriteProperty("_extentx", c.extent_x, Nothing {});
+        bag.WriteProperty("_extenty", c.extent_y, Nothing {});
+        EXPECT_EQ(error_number([&] { read_instance_set(w, bag); }), c.error);
+        EXPECT_EQ(w.UserControl.pixel_width(), c.pixel_w);
+        EXPECT_EQ(w.UserControl.pixel_height(), c.pixel_h);
+        EXPECT_EQ(w.UserControl.surface().pixels().size(), size_t(c.pixel_w) * size_t(c.pixel_h));
+    }
+}
+
 // ---- the rest of the life cycle ----
 
 TEST_F(ButtonTest, ResizeAndShowRepaintOnceTerminateAndShowAboutChangeNothing)
