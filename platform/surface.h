@@ -10,9 +10,10 @@
 
 namespace platform {
 
-// The most pixels one surface holds: a 4096 x 4096 square, 64 MB. A button is a few thousand
-// pixels and a whole screen a few million; a size past this is a damaged or hostile one.
-inline constexpr int64_t max_surface_area = int64_t(4096) * 4096;
+// The most pixels one surface holds: a 2048 x 2048 square, 16 MB, which a full repaint
+// covers in a fraction of a second. A button is a few thousand pixels and a full-HD screen
+// two million; a size past this is a damaged or hostile one.
+inline constexpr int64_t max_surface_area = int64_t(2048) * 2048;
 
 class Surface {
 public:

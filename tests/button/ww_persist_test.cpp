@@ -504,8 +504,8 @@ TEST(InstanceSet, ExtentsPastWhatASurfaceHoldsRaiseOutOfMemory)
     const Case cases[] = {
         {866900, 661, 0, 32765, 25},
         {866900, 866900, ERR_OUT_OF_MEMORY, 32765, 25},
-        {108373, 108373, 0, 4096, 4096},
-        {108373, 108400, ERR_OUT_OF_MEMORY, 4096, 25},
+        {54187, 54187, 0, 2048, 2048},
+        {54187, 54213, ERR_OUT_OF_MEMORY, 2048, 25},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.extent_x << " x " << c.extent_y);
