@@ -9,12 +9,21 @@
 #include "platform/text.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace button {
 
 using namespace platform;
 
 namespace {
+
+// The part of from..to (both inclusive) that lies on a surface of `size` pixels. A pass over
+// a box reads and writes nothing off the surface, so it visits only that part: a caption in
+// a huge font is far wider than its button.
+std::pair<LONG, LONG> on_surface(LONG from, LONG to, int size)
+{
+    return {std::max<LONG>(from, 0), std::min<LONG>(to, LONG(size) - 1)};
+}
 
 // Places a box of size (w, h) on a W x H control by an alignment; `margin` is the
 // picture's 4 or the caption's 5. Returns false for an alignment that keeps the place.
@@ -91,8 +100,10 @@ void ww::PaintPicturePhase()
     // One column and one row past the picture, both bounds inclusive; pixels equal to
     // the stored back colour (never a system colour reference) keep their colour.
     const HDC dc = UserControl.hDC();
-    for (LONG px = x; px <= x + PictureRect.width; ++px) {
-        for (LONG py = y; py <= y + PictureRect.height; ++py) {
+    const auto [x0, x1] = on_surface(x, x + PictureRect.width, UserControl.pixel_width());
+    const auto [y0, y1] = on_surface(y, y + PictureRect.height, UserControl.pixel_height());
+    for (LONG px = x0; px <= x1; ++px) {
+        for (LONG py = y0; py <= y1; ++py) {
             const COLORREF p = GetPixel(dc, px, py);
             if (p == BackColor)
                 continue;
@@ -183,8 +194,10 @@ void ww::PaintCaptionRamps()
     const HDC dc = UserControl.hDC();
     const double w = W(), h = H();
     const LONG X = CaptionRect.x, Y = CaptionRect.y;
-    for (LONG px = X; px <= X + CaptionRect.width; ++px) {
-        for (LONG py = Y; py <= Y + CaptionRect.height; ++py) {
+    const auto [x0, x1] = on_surface(X, X + CaptionRect.width, UserControl.pixel_width());
+    const auto [y0, y1] = on_surface(Y, Y + CaptionRect.height, UserControl.pixel_height());
+    for (LONG px = x0; px <= x1; ++px) {
+        for (LONG py = y0; py <= y1; ++py) {
             // Compared as numbers: a system colour reference in the pen matches no pixel.
             if (GetPixel(dc, px, py) != UserControl.ForeColor())
                 continue;

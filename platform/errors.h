@@ -20,6 +20,7 @@ private:
 };
 
 inline constexpr int ERR_OVERFLOW = 6;
+inline constexpr int ERR_OUT_OF_MEMORY = 7;
 inline constexpr int ERR_TYPE_MISMATCH = 13;
 inline constexpr int ERR_INVALID_PICTURE = 481;
 

@@ -100,18 +100,39 @@ Int number_to(double value)
 
 // ---- UTF-16 ----
 
+// A stored text is any sequence of UTF-16 units; a lone surrogate goes through UTF-8 as
+// its own code point, so reading and writing a set again gives the units it had.
 std::u16string to_utf16(std::string_view utf8)
 {
-    const QString text = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
-    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size()));
+    std::u16string units;
+    units.reserve(utf8.size());
+    for (size_t i = 0; i < utf8.size();) {
+        char32_t c = next_utf8_code_point(utf8, i);
+        if (c > 0x10FFFF)
+            c = 0xFFFD;
+        if (c < 0x10000) {
+            units += char16_t(c);
+        } else {
+            units += char16_t(0xD800 + ((c - 0x10000) >> 10));
+            units += char16_t(0xDC00 + ((c - 0x10000) & 0x3FF));
+        }
+    }
+    return units;
 }
 
 std::string from_utf16(std::span<const uint8_t> le_bytes)
 {
-    std::u16string units(le_bytes.size() / 2, u'\0');
-    for (size_t i = 0; i < units.size(); ++i)
-        units[i] = char16_t(le_bytes[2 * i] | (le_bytes[2 * i + 1] << 8));
-    return QString::fromUtf16(units.data(), qsizetype(units.size())).toStdString();
+    const auto unit = [&](size_t i) { return char32_t(le_bytes[2 * i] | (le_bytes[2 * i + 1] << 8)); };
+    const size_t count = le_bytes.size() / 2;
+    std::string out;
+    out.reserve(count);
+    for (size_t i = 0; i < count; ++i) {
+        char32_t c = unit(i);
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < count && unit(i + 1) >= 0xDC00 && unit(i + 1) < 0xE000)
+            c = 0x10000 + ((c - 0xD800) << 10) + (unit(++i) - 0xDC00);
+        append_utf8(out, c);
+    }
+    return out;
 }
 
 std::string lower_case(std::string_view key)

@@ -1,5 +1,7 @@
 #include "platform/surface.h"
 
+#include "platform/errors.h"
+
 #include <algorithm>
 
 namespace platform {
@@ -11,8 +13,12 @@ Surface::Surface(int width, int height, COLORREF fill)
 
 void Surface::reset(int width, int height, COLORREF fill)
 {
-    m_width = std::max(width, 0);
-    m_height = std::max(height, 0);
+    width = std::max(width, 0);
+    height = std::max(height, 0);
+    if (int64_t(width) * height > max_surface_area)
+        throw RuntimeError(ERR_OUT_OF_MEMORY, "Out of memory");
+    m_width = width;
+    m_height = height;
     m_pixels.assign(size_t(m_width) * size_t(m_height), fill & 0x00FFFFFF);
 }
 

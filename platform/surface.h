@@ -10,6 +10,11 @@
 
 namespace platform {
 
+// The most pixels one surface holds: a 2048 x 2048 square, 16 MB, which a full repaint
+// covers in a fraction of a second. A button is a few thousand pixels and a full-HD screen
+// two million; a size past this is a damaged or hostile one.
+inline constexpr int64_t max_surface_area = int64_t(2048) * 2048;
+
 class Surface {
 public:
     Surface() = default;
@@ -36,7 +41,8 @@ public:
     // Fills columns x0 <= x < x1 of row y, clipped to the surface.
     void fill_span(int y, int x0, int x1, COLORREF colour);
     void fill(COLORREF colour);
-    // New size; every pixel becomes `fill`.
+    // New size; every pixel becomes `fill`. Past max_surface_area it raises the run time's
+    // out-of-memory error and keeps its size and pixels.
     void reset(int width, int height, COLORREF fill);
 
     std::span<const uint32_t> pixels() const { return m_pixels; }

@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QRect>
 #include <QString>
 
 #include <algorithm>
@@ -23,6 +24,9 @@ struct TextMask {
         int dy, dx0, dx1; // row, columns dx0 <= dx < dx1
     };
     int advance = 0;
+    // The part of the ink box the runs cover, relative to the cell's corner: only what a
+    // surface showed, so a text far bigger than its surface costs no more than the surface.
+    QRect covered;
     std::vector<Run> runs;
 };
 
@@ -66,22 +70,31 @@ const ResolvedFont* resolve(DeviceContext& dc)
 constexpr size_t max_cached_masks = 32;
 // Ink is kept for this many pixels of a text at most; a longer one is measured in full.
 constexpr int max_ink_width = 32767;
+// Ink is made for this much more than a surface shows, so the caption's passes a pixel or
+// two apart draw from one rasterisation.
+constexpr int ink_slack = 8;
 
-// Draws the glyphs opaque on a transparent image with room around the cell for glyphs
-// that overhang it (italics, accents), and keeps the covered pixels as runs.
-TextMask rasterise(const ResolvedFont& font, const QString& text)
+// Where a text's glyphs may ink, relative to the cell's top-left corner: the cell with room
+// around it for glyphs that overhang it (italics, accents).
+QRect ink_box(const ResolvedFont& font, int advance)
 {
-    TextMask mask;
-    mask.advance = font.metrics.horizontalAdvance(text);
     const int margin = font.cell.height() / 2 + 2;
-    QImage image(std::min(mask.advance, max_ink_width) + 2 * margin, font.cell.height() + 2 * margin,
-                 QImage::Format_ARGB32_Premultiplied);
+    return QRect(-margin, -margin, std::min(advance, max_ink_width) + 2 * margin, font.cell.height() + 2 * margin);
+}
+
+// Draws the glyphs opaque on a transparent image of `window`, and keeps the covered pixels
+// as runs.
+void rasterise(const ResolvedFont& font, const QString& text, const QRect& window, TextMask& mask)
+{
+    mask.covered = window;
+    mask.runs.clear();
+    QImage image(window.size(), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::TextAntialiasing, false);
     painter.setFont(font.qt);
     painter.setPen(Qt::white);
-    painter.drawText(QPointF(margin, margin + font.cell.ascent), text);
+    painter.drawText(QPointF(-window.left(), -window.top() + font.cell.ascent), text);
     painter.end();
     for (int row = 0; row < image.height(); ++row) {
         const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(row));
@@ -93,13 +106,13 @@ TextMask rasterise(const ResolvedFont& font, const QString& text)
             const int start = column;
             while (column < image.width() && qAlpha(line[column]) >= 128)
                 ++column;
-            mask.runs.push_back({row - margin, start - margin, column - margin});
+            mask.runs.push_back({row + window.top(), start + window.left(), column + window.left()});
         }
     }
-    return mask;
 }
 
-const TextMask& mask_for(const ResolvedFont& font, const char* text, int count)
+// The text's entry, measured; its ink is made when it is drawn.
+TextMask& mask_for(const ResolvedFont& font, const char* text, int count)
 {
     const std::string_view key(text, size_t(count));
     auto it = font.masks.find(key);
@@ -107,7 +120,34 @@ const TextMask& mask_for(const ResolvedFont& font, const char* text, int count)
         return it->second;
     if (font.masks.size() >= max_cached_masks)
         font.masks.clear();
-    return font.masks.emplace(std::string(key), rasterise(font, decode(text, count))).first->second;
+    TextMask mask;
+    mask.advance = font.metrics.horizontalAdvance(decode(text, count));
+    return font.masks.emplace(std::string(key), std::move(mask)).first->second;
+}
+
+// The part of `box` that a width x height surface shows with the cell's corner at (x, y).
+QRect shown_part(const QRect& box, int x, int y, int width, int height)
+{
+    const int64_t left = std::max<int64_t>(box.left(), -int64_t(x));
+    const int64_t top = std::max<int64_t>(box.top(), -int64_t(y));
+    const int64_t right = std::min<int64_t>(int64_t(box.right()) + 1, int64_t(width) - x);
+    const int64_t bottom = std::min<int64_t>(int64_t(box.bottom()) + 1, int64_t(height) - y);
+    if (left >= right || top >= bottom)
+        return {};
+    return QRect(int(left), int(top), int(right - left), int(bottom - top));
+}
+
+// The ink of a text over at least what the surface shows of it; nullptr when it shows none.
+const TextMask* ink_for(const ResolvedFont& font, const char* text, int count, int x, int y, const Surface& surface)
+{
+    TextMask& mask = mask_for(font, text, count);
+    const QRect box = ink_box(font, mask.advance);
+    const QRect shown = shown_part(box, x, y, surface.width(), surface.height());
+    if (shown.isEmpty())
+        return nullptr;
+    if (!mask.covered.contains(shown))
+        rasterise(font, decode(text, count), box & shown.adjusted(-ink_slack, -ink_slack, ink_slack, ink_slack), mask);
+    return &mask;
 }
 
 // A coordinate far off the surface, brought into int range without moving it onto it.
@@ -130,7 +170,10 @@ BOOL TextOutA(HDC dc, int x, int y, const char* text, int count)
     if (!font)
         return FALSE;
     Surface& surface = *dc->surface;
-    for (const auto& run : mask_for(*font, text, count).runs) {
+    const TextMask* mask = ink_for(*font, text, count, x, y, surface);
+    if (!mask)
+        return TRUE;
+    for (const auto& run : mask->runs) {
         const int64_t row = int64_t(y) + run.dy;
         if (row < 0 || row >= surface.height())
             continue;

@@ -63,6 +63,10 @@ const std::vector<uint8_t>* ControlDefinition::bytes(std::string_view key) const
 
 namespace {
 
+// The program's deepest window is three menu levels under its form; a tree much deeper is
+// no window, and every walk over the tree (its destructor included) recurses once a level.
+constexpr size_t max_nesting = 32;
+
 class Parser {
 public:
     explicit Parser(std::string_view text) : m_text(text) {}
@@ -98,6 +102,8 @@ public:
             }
             const std::string name = identifier();
             expect_end_of_line();
+            if (open.size() >= max_nesting)
+                fail("blocks nested deeper than " + std::to_string(max_nesting));
             if (open.empty()) {
                 if (have_root)
                     fail("a second window in one definition");

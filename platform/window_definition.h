@@ -58,6 +58,7 @@ public:
 };
 
 // Parses a definition in code page 1251; throws DefinitionError with the line at fault.
+// Blocks nest 32 deep at most, the form included.
 WindowDefinition parse_window_definition(std::string_view cp1251_text);
 
 } // namespace platform

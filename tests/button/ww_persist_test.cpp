@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include <time.h>
+
 namespace button_test {
 
 using button::read_instance_set;
@@ -488,6 +490,75 @@ TEST(InstanceSet, ExtentsAreTwipsInHimetricAndComeFirst)
     EXPECT_EQ(bag.entries()[0].value.to_long(), 4260);
     EXPECT_EQ(bag.entries()[1].key, "_extenty");
     EXPECT_EQ(bag.entries()[1].value.to_long(), 661);
+}
+
+TEST(InstanceSet, ExtentsPastWhatASurfaceHoldsRaiseOutOfMemory)
+{
+    struct Case {
+        int32_t extent_x, extent_y;
+        int error;
+        int pixel_w, pixel_h; // the host's size afterwards
+    };
+    // 866900 HIMETRIC is 32765 pixels, about the widest a window is; a button that wide is a
+    // strip, but that square would be 4 GB. A refused height leaves the width already taken.
+    const Case cases[] = {
+        {866900, 661, 0, 32765, 25},
+        {866900, 866900, ERR_OUT_OF_MEMORY, 32765, 25},
+        {54187, 54187, 0, 2048, 2048},
+        {54187, 54213, ERR_OUT_OF_MEMORY, 2048, 25},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.extent_x << " x " << c.extent_y);
+        ww w {"ww1"};
+        w.UserControl.set_Width(1200);
+        w.UserControl.set_Height(375);
+        PropertyBag bag;
+        bag.WriteProperty("_extentx", c.extent_x, Nothing {});
+        bag.WriteProperty("_extenty", c.extent_y, Nothing {});
+        EXPECT_EQ(error_number([&] { read_instance_set(w, bag); }), c.error);
+        EXPECT_EQ(w.UserControl.pixel_width(), c.pixel_w);
+        EXPECT_EQ(w.UserControl.pixel_height(), c.pixel_h);
+        EXPECT_EQ(w.UserControl.surface().pixels().size(), size_t(c.pixel_w) * size_t(c.pixel_h));
+    }
+}
+
+double thread_seconds()
+{
+    timespec t {};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+TEST(InstanceSet, AHugeFontAndALongCaptionCostWhatTheButtonShows)
+{
+    // The largest size a stored font holds, 0xFFFFFFFF ten-thousandths of a point, and a
+    // caption of 400 letters, some thousand pixels high and hundreds of thousands wide.
+    StdFont huge = tahoma(400);
+    huge.size = 0xFFFFFFFFu / 10000.0;
+    std::string caption;
+    for (int i = 0; i < 400; ++i)
+        caption += "Ж";
+    const LONG styles[] = {0, 1, 2}; // plain, and both colour ramps over the caption box
+    double spent = 0;
+    for (LONG style : styles) {
+        SCOPED_TRACE(style);
+        PropertyBag written;
+        written.WriteProperty("_extentx", 4260, Nothing {});
+        written.WriteProperty("_extenty", 661, Nothing {});
+        written.WriteProperty("CaptionStyle", style, 0);
+        written.WriteProperty("Caption", caption, "");
+        written.WriteProperty("Font", std::make_shared<StdFont>(huge), Nothing {});
+        PropertyBag bag = PropertyBag::from_stored(written.stored_form());
+        ww w {"ww1"};
+        const double start = thread_seconds();
+        read_instance_set(w, bag);
+        spent += thread_seconds() - start;
+        EXPECT_EQ(w.UserControl.pixel_width(), 161);
+        EXPECT_EQ(*w.get_Font(), huge);
+        EXPECT_EQ(w.get_Caption(), caption);
+    }
+    // Inking the whole caption, or ramping its colours over its whole box, took seconds.
+    EXPECT_LT(spent, 0.5);
 }
 
 // ---- the rest of the life cycle ----

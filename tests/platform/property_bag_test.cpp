@@ -180,6 +180,41 @@ TEST(PropertyBagStoredForm, EveryValueComesBackWithItsType)
     EXPECT_EQ(back.stored_form(), bag.stored_form());
 }
 
+// Sets spelled out byte by byte, as another writer may have left them: read and written
+// again, each gives its bytes back.
+TEST(PropertyBagStoredForm, TextsOfEveryByteAndUnitComeBackAsTheyWere)
+{
+    // A font name of every 8-bit character but the terminator, 0x98 (unassigned in the code page) among them.
+    Builder every_byte;
+    for (uint32_t b = 1; b < 256; ++b)
+        every_byte.u8(b);
+    const auto font = [](const Bytes& name) {
+        return Builder().raw(font_class).u8(1).u16(204).u8(0).u16(400).u32(82500).u8(uint32_t(name.size())).raw(name).bytes;
+    };
+    const auto text = [](std::initializer_list<uint16_t> units) {
+        Builder b;
+        b.u32(uint32_t(units.size()));
+        for (uint16_t u : units)
+            b.u16(u);
+        return b.bytes;
+    };
+    struct Case {
+        const char* what;
+        Bytes entries;
+    };
+    const Case cases[] = {
+        {"font name holding 0x98", entry(VT_DISPATCH, "font", font({'A', 0x98, 'z'}), 0)},
+        {"font name of every byte", entry(VT_DISPATCH, "font", font(every_byte.bytes), 0)},
+        {"caption with a pair and lone surrogates",
+         entry(VT_BSTR, "caption", text({0x041E, 0xD83D, 0xDE00, 0xD800, 'x', 0xDC00, 0x0098, 0xDBFF}), 0)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Bytes form = stored(c.entries);
+        EXPECT_EQ(PropertyBag::from_stored(form).stored_form(), form);
+    }
+}
+
 TEST(PropertyBagStoredForm, EmptyAndSingleEntrySetsRoundTrip)
 {
     PropertyBag empty;

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include <time.h>
+
 namespace {
 
 using namespace platform;
@@ -243,6 +245,49 @@ TEST(Text, AHugeTextIsMeasuredInFullButInkedOnlyOverItsFirst32767Pixels)
     };
     EXPECT_GT(changed_when_drawn_at(-100), 0);
     EXPECT_EQ(changed_when_drawn_at(-40000), 0);
+}
+
+double thread_seconds()
+{
+    timespec t {};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+TEST(Text, AHugeFontCostsOnlyWhatTheSurfaceShows)
+{
+    // The largest size a stored font carries (0xFFFFFFFF ten-thousandths of a point), on a
+    // button of the program's size: its cell is far bigger than the surface.
+    StdFont huge = font("Tahoma", false);
+    huge.size = 429496.7295;
+    std::string caption;
+    for (int i = 0; i < 400; ++i)
+        caption += "Ж";
+    Surface unused;
+    DeviceContext measuring(unused);
+    measuring.font = huge;
+    const SIZE letter = extent(measuring, "Ж");
+    ASSERT_GT(letter.cy, 500);
+
+    // Measured in full, and drawn over the first letters exactly as a short text is.
+    const double start = thread_seconds();
+    EXPECT_EQ(extent(measuring, caption), (SIZE {400 * letter.cx, letter.cy}));
+    const struct {
+        int x, y;
+    } origins[] = {{0, 0}, {-letter.cx / 2, -letter.cy / 2}, {20 - letter.cx, -letter.cy / 3}, {100, 10}};
+    int inked = 0;
+    for (auto [x, y] : origins) {
+        SCOPED_TRACE(std::to_string(x) + "," + std::to_string(y));
+        const Surface long_text = drawn(huge, caption, x, y, 161, 25);
+        const Surface short_text = drawn(huge, "ЖЖ", x, y, 161, 25);
+        EXPECT_TRUE(std::equal(long_text.pixels().begin(), long_text.pixels().end(), short_text.pixels().begin()));
+        EXPECT_EQ(ink_on(long_text).stray, 0);
+        inked += ink_on(long_text).count;
+    }
+    EXPECT_GT(inked, 161 * 25);
+    // Laying out and inking the whole text's cell took about a second and a third of a
+    // gigabyte; the surface's part takes milliseconds.
+    EXPECT_LT(thread_seconds() - start, 0.3);
 }
 
 TEST(Text, LettersStayApartAndBoldMsSansSerifIsBold)
