@@ -2,7 +2,10 @@
 
 #include "tests/support/picture_files.h"
 
+#include <QBuffer>
 #include <gtest/gtest.h>
+
+#include <string>
 
 namespace {
 
@@ -11,6 +14,25 @@ using namespace platform;
 Picture decode(const std::vector<uint8_t>& bytes)
 {
     return StdPicture::from_bytes(bytes);
+}
+
+// A 1 x 1 frame on a GIF screen of the given size: a few bytes that decode to the whole screen.
+std::vector<uint8_t> gif_on_screen(int width, int height)
+{
+    return {'G', 'I', 'F', '8', '9', 'a', uint8_t(width), uint8_t(width >> 8), uint8_t(height), uint8_t(height >> 8),
+            0x80, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 0x02, 0x02, 0x44, 0x01, 0x00, 0x3B};
+}
+
+// A plain image of the given size saved by Qt; small files, since every pixel is alike.
+std::vector<uint8_t> saved(int width, int height, QImage::Format format, const char* file_format)
+{
+    QImage image(width, height, format);
+    image.fill(0);
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    EXPECT_TRUE(image.save(&buffer, file_format)) << file_format;
+    return std::vector<uint8_t>(data.begin(), data.end());
 }
 
 TEST(Picture, DecodesByContentAndKeepsTheFile)
@@ -38,6 +60,50 @@ TEST(Picture, AnIconShowsItsThirtyTwoPixelImageAndAnAreaTheNearestOne)
     EXPECT_EQ(icon->pixel_width(), 32);
     EXPECT_EQ(icon->image_for(48, 48).width(), 48);
     EXPECT_EQ(icon->image_for(20, 20).width(), 16);
+}
+
+TEST(Picture, NoFileDecodesToMorePixelsThanTheCap)
+{
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> file;
+        int width; // 0: no picture
+    };
+    const Case cases[] = {
+        {"GIF screen at the cap", gif_on_screen(4096, 4096), 4096},
+        {"GIF screen a column over", gif_on_screen(4097, 4096), 0},
+        {"GIF screen of one long row over", gif_on_screen(65535, 257), 0},
+        {"PNG over", saved(4097, 4096, QImage::Format_Grayscale8, "PNG"), 0},
+        {"JPEG over", saved(4096, 4097, QImage::Format_Grayscale8, "JPEG"), 0},
+        {"BMP over", saved(8192, 4096, QImage::Format_Mono, "BMP"), 0},
+        {"PNG image of an icon over", test_pictures::png_icon(saved(4097, 4096, QImage::Format_Grayscale8, "PNG")), 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Picture picture = decode(c.file);
+        EXPECT_EQ(picture ? picture->pixel_width() : 0, c.width);
+    }
+}
+
+TEST(Picture, OfAnIconOnlyTheImagesNearestTheShownSizeAreDecoded)
+{
+    // Thousands of entries that all point at one image decode it once.
+    const auto repeated = test_pictures::repeated_entry_icon(4000, 256);
+    const Picture one = decode(repeated);
+    ASSERT_NE(one, nullptr);
+    EXPECT_EQ(one->image_count(), 1u);
+    EXPECT_EQ(one->pixel_width(), 256);
+
+    // Forty sizes, 1 to 40 pixels: the eight nearest 32 are kept, 28 to 35.
+    std::vector<test_pictures::IcoImage> sizes;
+    for (int size = 1; size <= 40; ++size)
+        sizes.push_back({size, qRgba(0, size, 0, 255)});
+    const Picture many = decode(test_pictures::ico(1, sizes));
+    ASSERT_NE(many, nullptr);
+    EXPECT_EQ(many->image_count(), ICON_IMAGE_CAP);
+    EXPECT_EQ(many->pixel_width(), 32);
+    EXPECT_EQ(many->image_for(1, 1).width(), 28);
+    EXPECT_EQ(many->image_for(100, 100).width(), 35);
 }
 
 TEST(Picture, ACursorKeepsItsHotSpot)
