@@ -5,6 +5,7 @@
 #include "platform/temp_path.h"
 
 #include <fcntl.h>
+#include <malloc.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -105,6 +106,11 @@ Picture URLPicture(const std::string& strURL)
         // The body is let go as soon as it is written, before the file is read back.
         if (!replace_file(path, URLText(strURL)))
             return forms::LoadPicture();
+#ifdef __GLIBC__
+        // The body's blocks are freed by now; their pages go back before the file is read
+        // in as one piece, or the two copies would add up in the process's memory.
+        ::malloc_trim(0);
+#endif
         return forms::LoadPicture(path);
     } catch (...) {
         return forms::LoadPicture();
