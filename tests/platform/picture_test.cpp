@@ -50,6 +50,11 @@ TEST(Picture, BytesThatAreNoPictureGiveNone)
     for (const std::vector<uint8_t>& bad : {std::vector<uint8_t> {}, std::vector<uint8_t>(100, 0x41),
                                             std::vector<uint8_t> {0, 0, 1, 0, 9, 0}, std::vector<uint8_t> {0xFF, 0xD8}})
         EXPECT_EQ(decode(bad), nullptr);
+    // Pictures of formats outside the loader's six, though Qt reads them.
+    for (const char* format : {"PPM", "XPM", "XBM"}) {
+        SCOPED_TRACE(format);
+        EXPECT_EQ(decode(saved(4, 4, QImage::Format_RGB32, format)), nullptr);
+    }
 }
 
 TEST(Picture, AnIconShowsItsThirtyTwoPixelImageAndAnAreaTheNearestOne)
