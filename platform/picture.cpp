@@ -107,8 +107,8 @@ std::vector<IconEntry> chosen_entries(std::vector<IconEntry> entries, int shown_
     for (const IconEntry& entry : entries) {
         if (chosen.size() == ICON_IMAGE_CAP)
             break;
-        const bool seen = std::any_of(chosen.begin(), chosen.end(), [&](const IconEntry& c) { return c.size == entry.size; });
-        if (!seen)
+        const auto same_size = [&](const IconEntry& c) { return c.size == entry.size; };
+        if (std::none_of(chosen.begin(), chosen.end(), same_size))
             chosen.push_back(entry);
     }
     return chosen;
