@@ -113,13 +113,13 @@ struct CurlDeleter {
     void operator()(curl_slist* list) const { curl_slist_free_all(list); }
 };
 using CurlPtr = std::unique_ptr<CURL, CurlDeleter>;
+using CurlUrlPtr = std::unique_ptr<CURLU, CurlDeleter>;
+using CurlListPtr = std::unique_ptr<curl_slist, CurlDeleter>;
 // CURL and CURLM are one type to the compiler, so the multi handle has its own deleter.
 struct CurlMultiDeleter {
     void operator()(CURLM* multi) const { curl_multi_cleanup(multi); }
 };
 using CurlMultiPtr = std::unique_ptr<CURLM, CurlMultiDeleter>;
-using CurlUrlPtr = std::unique_ptr<CURLU, CurlDeleter>;
-using CurlListPtr = std::unique_ptr<curl_slist, CurlDeleter>;
 
 bool equals_ignoring_case(std::string_view a, std::string_view b)
 {
@@ -192,8 +192,7 @@ using Clock = std::chrono::steady_clock;
 struct Transfer {
     CURL* curl = nullptr;
     size_t ceiling = 0;
-    BlockBody body;
-    size_t kept = 0;
+    BlockBody body; // nothing is taken from it while the transfer runs
     bool location_in_block = false;
     bool final_headers = false; // the headers of the response whose body this is have come
     Clock::time_point last_byte = Clock::now();
@@ -205,9 +204,8 @@ size_t take_body(char* data, size_t size, size_t count, void* user)
     auto& transfer = *static_cast<Transfer*>(user);
     const size_t bytes = size * count;
     transfer.last_byte = Clock::now();
-    const size_t taken = std::min(bytes, transfer.ceiling - transfer.kept);
+    const size_t taken = std::min(bytes, transfer.ceiling - transfer.body.size());
     transfer.body.append(data, taken);
-    transfer.kept += taken;
     return taken; // short of `bytes`: libcurl stops the transfer
 }
 
