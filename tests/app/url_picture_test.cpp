@@ -110,8 +110,8 @@ protected:
             {"/text", bytes_of("GIF? no, plain text")},
         };
         auto& r = server.routes();
-        for (const auto& [path, body] : bodies)
-            r.Get(path, [&body](const httplib::Request&, httplib::Response& res) {
+        for (const auto& route : bodies)
+            r.Get(route.first, [&body = route.second](const httplib::Request&, httplib::Response& res) {
                 res.set_content(reinterpret_cast<const char*>(body.data()), body.size(), "image/gif");
             });
         r.Get("/missing", [](const httplib::Request&, httplib::Response& res) {

@@ -86,10 +86,10 @@ protected:
         r.Get("/big", [](const httplib::Request&, httplib::Response& res) {
             res.set_content(std::string(200'000, 'b'), "image/gif");
         });
-        r.Get("/at-ceiling", [this](const httplib::Request&, httplib::Response& res) {
+        r.Get("/at-ceiling", [](const httplib::Request&, httplib::Response& res) {
             res.set_content(std::string(ceiling, 'c'), "image/gif");
         });
-        r.Get("/over-ceiling", [this](const httplib::Request&, httplib::Response& res) {
+        r.Get("/over-ceiling", [](const httplib::Request&, httplib::Response& res) {
             res.set_content(std::string(ceiling + 1, 'o'), "image/gif");
         });
         r.Get("/redirect", [this](const httplib::Request&, httplib::Response& res) {
