@@ -79,6 +79,8 @@ private:
 // A GIF is drawn at its screen size; the other readers report the size they decode to.
 QImage read_bitmap(std::span<const uint8_t> bytes, PictureFormat format)
 {
+    if (format == PictureFormat::Jpeg && jpeg_scan_count(bytes, JPEG_SCAN_CAP + 1) > JPEG_SCAN_CAP)
+        return {};
     Reader reader(bytes, format);
     std::optional<PixelSize> declared;
     if (format == PictureFormat::Gif) {

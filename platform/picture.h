@@ -23,6 +23,9 @@ inline constexpr int64_t PICTURE_PIXEL_CAP = int64_t(4096) * 4096;
 // Of an icon or cursor file, the images of this many sizes at most are decoded: those
 // nearest the size an icon shows at.
 inline constexpr size_t ICON_IMAGE_CAP = 8;
+// A JPEG of more scans is no picture: each scan is a pass over the whole image, so a few
+// bytes a scan would make a body of megabytes take minutes. Encoders write about ten.
+inline constexpr size_t JPEG_SCAN_CAP = 100;
 
 class StdPicture {
 public:

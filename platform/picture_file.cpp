@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <initializer_list>
 
 namespace platform {
@@ -15,6 +16,7 @@ bool starts_with(std::span<const uint8_t> bytes, std::initializer_list<uint8_t> 
 
 uint32_t u16le(std::span<const uint8_t> b, size_t at) { return b[at] | (b[at + 1] << 8); }
 uint32_t u32le(std::span<const uint8_t> b, size_t at) { return u16le(b, at) | (u16le(b, at + 2) << 16); }
+uint32_t u16be(std::span<const uint8_t> b, size_t at) { return (b[at] << 8) | b[at + 1]; }
 uint32_t u32be(std::span<const uint8_t> b, size_t at)
 {
     return (uint32_t(b[at]) << 24) | (b[at + 1] << 16) | (b[at + 2] << 8) | b[at + 3];
@@ -56,6 +58,38 @@ PictureFormat picture_format(std::span<const uint8_t> bytes)
             return PictureFormat::Cursor;
     }
     return PictureFormat::None;
+}
+
+size_t jpeg_scan_count(std::span<const uint8_t> bytes, size_t enough)
+{
+    // From marker to marker as a decoder goes: a segment is skipped by its length; a
+    // scan's coded data, where 0xFF is followed only by 0x00 or a restart marker, and any
+    // stray bytes are passed over up to the next 0xFF.
+    size_t scans = 0;
+    size_t at = 2; // past the start-of-image marker
+    while (scans < enough && at + 1 < bytes.size()) {
+        const auto* next = static_cast<const uint8_t*>(std::memchr(bytes.data() + at, 0xFF, bytes.size() - at));
+        if (!next)
+            break;
+        at = size_t(next - bytes.data());
+        if (at + 1 >= bytes.size())
+            break;
+        const uint8_t marker = bytes[at + 1];
+        if (marker == 0xFF) { // fill byte
+            at += 1;
+            continue;
+        }
+        if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) { // no length
+            at += 2;
+            continue;
+        }
+        if (marker == 0xD9 || at + 3 >= bytes.size()) // end of image
+            break;
+        if (marker == 0xDA)
+            ++scans;
+        at += 2 + u16be(bytes, at + 2);
+    }
+    return scans;
 }
 
 std::optional<PixelSize> gif_screen_size(std::span<const uint8_t> bytes)

@@ -1,8 +1,10 @@
 #pragma once
 // What a picture file says of itself before anything is decoded: its format from its
-// first bytes, a GIF's screen size, and an icon file's directory with the size each
-// image's own header declares. The decoder is only started on sizes known here.
+// first bytes, a JPEG's scan count, a GIF's screen size, and an icon file's directory
+// with the size each image's own header declares. The decoder is only started on what is
+// known here.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -21,6 +23,10 @@ struct PixelSize {
     int64_t pixels() const { return width * height; }
     friend bool operator==(PixelSize, PixelSize) = default;
 };
+
+// The scans of a JPEG file, counted up to `enough`. Each scan of a progressive JPEG is a
+// pass over the whole image, and a scan can be a dozen bytes.
+size_t jpeg_scan_count(std::span<const uint8_t> bytes, size_t enough);
 
 // The size a GIF is drawn at (its logical screen), whatever its frames say.
 std::optional<PixelSize> gif_screen_size(std::span<const uint8_t> bytes);

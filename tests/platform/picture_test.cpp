@@ -3,6 +3,7 @@
 #include "tests/support/picture_files.h"
 
 #include <QBuffer>
+#include <QImageWriter>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -32,6 +33,26 @@ std::vector<uint8_t> saved(int width, int height, QImage::Format format, const c
     QBuffer buffer(&data);
     buffer.open(QIODevice::WriteOnly);
     EXPECT_TRUE(image.save(&buffer, file_format)) << file_format;
+    return std::vector<uint8_t>(data.begin(), data.end());
+}
+
+// A progressive JPEG of a plain 16 x 16 image, its last scan repeated up to `scans` scans:
+// a decoder takes repeats with a warning and makes another pass for each.
+std::vector<uint8_t> jpeg_of_scans(int scans)
+{
+    QImage image(16, 16, QImage::Format_RGB32);
+    image.fill(qRgb(90, 120, 150));
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(true);
+    EXPECT_TRUE(writer.write(image));
+    const QByteArray scan_marker("\xFF\xDA", 2);
+    const qsizetype last = data.lastIndexOf(scan_marker);
+    const QByteArray last_scan = data.mid(last, data.size() - 2 - last); // up to the end marker
+    for (qsizetype written = data.count(scan_marker); written < scans; ++written)
+        data.insert(data.size() - 2, last_scan);
     return std::vector<uint8_t>(data.begin(), data.end());
 }
 
@@ -88,6 +109,13 @@ TEST(Picture, NoFileDecodesToMorePixelsThanTheCap)
         const Picture picture = decode(c.file);
         EXPECT_EQ(picture ? picture->pixel_width() : 0, c.width);
     }
+}
+
+TEST(Picture, AJpegOfMoreScansThanTheCapIsNoPicture)
+{
+    EXPECT_NE(decode(jpeg_of_scans(10)), nullptr);
+    EXPECT_NE(decode(jpeg_of_scans(100)), nullptr);
+    EXPECT_EQ(decode(jpeg_of_scans(101)), nullptr);
 }
 
 TEST(Picture, OfAnIconOnlyTheImagesNearestTheShownSizeAreDecoded)
