@@ -5,6 +5,7 @@
 #include "platform/temp_path.h"
 
 #include <fcntl.h>
+#include <malloc.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -30,29 +31,31 @@ std::string temp_picture_path()
     return buffer.substr(0, buffer.find('\0')) + TEMP_PICTURE_NAME;
 }
 
-bool write_all(int fd, const std::vector<uint8_t>& bytes)
+bool write_all(int fd, const BodyBlocks& body)
 {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        done += size_t(written);
+    for (const std::vector<uint8_t>& block : body) {
+        size_t done = 0;
+        while (done < block.size()) {
+            const ssize_t written = ::write(fd, block.data() + done, block.size() - done);
+            if (written < 0 && errno == EINTR)
+                continue;
+            if (written <= 0)
+                return false;
+            done += size_t(written);
+        }
     }
     return true;
 }
 
 // A fresh file renamed over the old one: whatever lies at `path` (a link included) is
 // replaced, never written through, and a failed write leaves the old file as it was.
-bool replace_file(const std::string& path, const std::vector<uint8_t>& bytes)
+bool replace_file(const std::string& path, const BodyBlocks& body)
 {
     std::string staging = path + ".XXXXXX";
     const int fd = ::mkostemp(staging.data(), O_CLOEXEC);
     if (fd < 0)
         return false;
-    const bool written = write_all(fd, bytes);
+    const bool written = write_all(fd, body);
     const bool closed = ::close(fd) == 0;
     if (written && closed && ::rename(staging.c_str(), path.c_str()) == 0)
         return true;
@@ -62,9 +65,9 @@ bool replace_file(const std::string& path, const std::vector<uint8_t>& bytes)
 
 } // namespace
 
-std::vector<uint8_t> URLText(const std::string& strURL)
+BodyBlocks URLText(const std::string& strURL)
 {
-    std::vector<uint8_t> body;
+    BodyBlocks body;
     const HINTERNET internet = InternetOpenA("Mozilla/4.0", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     if (internet == 0)
         return body;
@@ -86,7 +89,7 @@ std::vector<uint8_t> URLText(const std::string& strURL)
         InternetReadFile(file, buffer.data(), read_size, &read); // a failed read counts 0
         if (read == 0)
             break;
-        body.insert(body.end(), buffer.begin(), buffer.begin() + read);
+        body.emplace_back(buffer.begin(), buffer.begin() + read);
     }
     InternetCloseHandle(file);
     InternetCloseHandle(internet);
@@ -96,10 +99,18 @@ std::vector<uint8_t> URLText(const std::string& strURL)
 Picture URLPicture(const std::string& strURL)
 {
     try {
-        const std::vector<uint8_t> bytes = URLText(strURL);
+        // The path first: with no private directory the body would have nowhere to go.
         const std::string path = temp_picture_path();
-        if (path.empty() || !replace_file(path, bytes))
+        if (path.empty())
             return forms::LoadPicture();
+        // The body is let go as soon as it is written, before the file is read back.
+        if (!replace_file(path, URLText(strURL)))
+            return forms::LoadPicture();
+#ifdef __GLIBC__
+        // The body's blocks are freed by now; their pages go back before the file is read
+        // in as one piece, or the two copies would add up in the process's memory.
+        ::malloc_trim(0);
+#endif
         return forms::LoadPicture(path);
     } catch (...) {
         return forms::LoadPicture();

@@ -13,13 +13,18 @@ namespace app {
 // The file in the temporary directory that holds the last body fetched.
 inline constexpr const char* TEMP_PICTURE_NAME = "img_temp.bmp";
 
-// The body of the address, byte for byte, whatever the response status; empty when the
-// internet handle, the address or the first size query fails.
-std::vector<uint8_t> URLText(const std::string& strURL);
+// A body in the blocks it was read in: it grows by a block per read without moving what
+// it holds, so a large body is never held twice on the way to the file.
+using BodyBlocks = std::vector<std::vector<uint8_t>>;
+
+// The body of the address, byte for byte, whatever the response status; no blocks when
+// the internet handle, the address or the first size query fails.
+BodyBlocks URLText(const std::string& strURL);
 
 // The body written to the temporary file, which then holds exactly it, and the file
 // loaded as a picture (by content: the ".bmp" decides nothing). Any failure gives the
-// empty picture, nullptr, and never an earlier call's picture.
+// empty picture, nullptr, and never an earlier call's picture. Without a private
+// temporary directory nothing is requested.
 platform::Picture URLPicture(const std::string& strURL);
 
 } // namespace app

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -24,9 +25,55 @@ struct Session {
     std::string proxy_bypass;
 };
 
+// A body kept in blocks as it came: it grows without moving what it holds, and each block
+// is let go once it has been read, so a reader that keeps what it reads holds one copy.
+class BlockBody {
+public:
+    void append(const char* data, size_t count)
+    {
+        while (count > 0) {
+            if (m_blocks.empty() || m_blocks.back().size() == HTTP_READ_BLOCK) {
+                m_blocks.emplace_back();
+                m_blocks.back().reserve(HTTP_READ_BLOCK);
+            }
+            std::vector<uint8_t>& last = m_blocks.back();
+            const size_t taken = std::min(count, HTTP_READ_BLOCK - last.size());
+            last.insert(last.end(), data, data + taken);
+            data += taken;
+            count -= taken;
+            m_size += taken;
+        }
+    }
+
+    // Up to `count` bytes from the front into `out`; their number.
+    size_t take(uint8_t* out, size_t count)
+    {
+        size_t done = 0;
+        while (done < count && !m_blocks.empty()) {
+            const std::vector<uint8_t>& front = m_blocks.front();
+            const size_t part = std::min(count - done, front.size() - m_front_read);
+            std::memcpy(out + done, front.data() + m_front_read, part);
+            done += part;
+            m_front_read += part;
+            if (m_front_read == front.size()) {
+                m_blocks.pop_front();
+                m_front_read = 0;
+            }
+        }
+        m_size -= done;
+        return done;
+    }
+
+    size_t size() const { return m_size; } // the bytes not yet taken
+
+private:
+    std::deque<std::vector<uint8_t>> m_blocks;
+    size_t m_front_read = 0;
+    size_t m_size = 0;
+};
+
 struct Response {
-    std::vector<uint8_t> body;
-    size_t read = 0;
+    BlockBody body;
     bool broken = false; // the transfer stopped before the end of the body
 };
 
@@ -68,6 +115,11 @@ struct CurlDeleter {
 using CurlPtr = std::unique_ptr<CURL, CurlDeleter>;
 using CurlUrlPtr = std::unique_ptr<CURLU, CurlDeleter>;
 using CurlListPtr = std::unique_ptr<curl_slist, CurlDeleter>;
+// CURL and CURLM are one type to the compiler, so the multi handle has its own deleter.
+struct CurlMultiDeleter {
+    void operator()(CURLM* multi) const { curl_multi_cleanup(multi); }
+};
+using CurlMultiPtr = std::unique_ptr<CURLM, CurlMultiDeleter>;
 
 bool equals_ignoring_case(std::string_view a, std::string_view b)
 {
@@ -140,12 +192,10 @@ using Clock = std::chrono::steady_clock;
 struct Transfer {
     CURL* curl = nullptr;
     size_t ceiling = 0;
-    std::chrono::milliseconds stall_timeout {};
-    std::vector<uint8_t> body;
+    BlockBody body; // nothing is taken from it while the transfer runs
     bool location_in_block = false;
     bool final_headers = false; // the headers of the response whose body this is have come
     Clock::time_point last_byte = Clock::now();
-    curl_off_t body_seen = 0;
 };
 
 // Past the ceiling the body keeps what fits and the transfer stops.
@@ -153,16 +203,9 @@ size_t take_body(char* data, size_t size, size_t count, void* user)
 {
     auto& transfer = *static_cast<Transfer*>(user);
     const size_t bytes = size * count;
-    const size_t room = transfer.ceiling - std::min(transfer.ceiling, transfer.body.size());
-    const size_t taken = std::min(bytes, room);
-    if (transfer.body.empty()) {
-        // Room for the announced length at once (within the ceiling): no regrowing copies.
-        curl_off_t announced = -1;
-        if (curl_easy_getinfo(transfer.curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced) == CURLE_OK &&
-            announced > 0)
-            transfer.body.reserve(std::min(size_t(announced), transfer.ceiling));
-    }
-    transfer.body.insert(transfer.body.end(), data, data + taken);
+    transfer.last_byte = Clock::now();
+    const size_t taken = std::min(bytes, transfer.ceiling - transfer.body.size());
+    transfer.body.append(data, taken);
     return taken; // short of `bytes`: libcurl stops the transfer
 }
 
@@ -187,20 +230,6 @@ size_t take_header(char* data, size_t size, size_t count, void* user)
     return bytes;
 }
 
-// libcurl's own low-speed check averages over seconds, so a stall after a burst of bytes
-// would go unseen for longer; this one counts from the last byte, headers included.
-int watch_stall(void* user, curl_off_t, curl_off_t body_now, curl_off_t, curl_off_t)
-{
-    auto& transfer = *static_cast<Transfer*>(user);
-    const auto now = Clock::now();
-    if (body_now != transfer.body_seen) {
-        transfer.body_seen = body_now;
-        transfer.last_byte = now;
-    }
-    const bool stalled = transfer.stall_timeout.count() > 0 && now - transfer.last_byte > transfer.stall_timeout;
-    return stalled ? 1 : 0; // nonzero stops the transfer
-}
-
 void set_proxy(CURL* curl, const Session& session)
 {
     // Without a proxy option libcurl reads http_proxy, https_proxy, ALL_PROXY and NO_PROXY.
@@ -220,6 +249,43 @@ void set_limits(CURL* curl, const HttpLimits& limits)
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, limits.max_redirects);
 }
 
+// Runs the transfer to its end and gives its result. The no-byte time-out is kept here,
+// counted from the last byte that came: libcurl's own low-speed check averages over
+// seconds, and its progress calls come only about once a second.
+CURLcode perform(CURL* curl, const Transfer& transfer, std::chrono::milliseconds stall_timeout)
+{
+    const CurlMultiPtr multi(curl_multi_init());
+    if (!multi || curl_multi_add_handle(multi.get(), curl) != CURLM_OK)
+        return CURLE_FAILED_INIT;
+    CURLcode result = CURLE_OK;
+    for (int running = 1;;) {
+        if (curl_multi_perform(multi.get(), &running) != CURLM_OK) {
+            result = CURLE_FAILED_INIT;
+            break;
+        }
+        if (running == 0) {
+            int left = 0;
+            while (const CURLMsg* message = curl_multi_info_read(multi.get(), &left))
+                if (message->msg == CURLMSG_DONE)
+                    result = message->data.result;
+            break;
+        }
+        std::chrono::milliseconds wait {1000};
+        if (stall_timeout.count() > 0) {
+            const auto quiet = Clock::now() - transfer.last_byte;
+            if (quiet >= stall_timeout) {
+                result = CURLE_OPERATION_TIMEDOUT;
+                break;
+            }
+            wait = std::min(wait, std::chrono::ceil<std::chrono::milliseconds>(stall_timeout - quiet));
+        }
+        // Returns early on socket activity and on libcurl's own timers (the total time-out).
+        curl_multi_poll(multi.get(), nullptr, 0, int(wait.count()), nullptr);
+    }
+    curl_multi_remove_handle(multi.get(), curl);
+    return result;
+}
+
 // Runs the GET; nothing when no final response came at all.
 std::optional<Response> fetch(const Session& session, CURLU* url, curl_slist* headers, const HttpLimits& limits)
 {
@@ -229,7 +295,6 @@ std::optional<Response> fetch(const Session& session, CURLU* url, curl_slist* he
     Transfer transfer;
     transfer.curl = curl.get();
     transfer.ceiling = limits.body_ceiling;
-    transfer.stall_timeout = limits.stall_timeout;
     CURL* c = curl.get();
     curl_easy_setopt(c, CURLOPT_CURLU, url);
     curl_easy_setopt(c, CURLOPT_HTTPGET, 1L);
@@ -246,14 +311,11 @@ std::optional<Response> fetch(const Session& session, CURLU* url, curl_slist* he
     curl_easy_setopt(c, CURLOPT_WRITEDATA, &transfer);
     curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, take_header);
     curl_easy_setopt(c, CURLOPT_HEADERDATA, &transfer);
-    curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, watch_stall);
-    curl_easy_setopt(c, CURLOPT_XFERINFODATA, &transfer);
-    curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
     transfer.last_byte = Clock::now();
-    const CURLcode result = curl_easy_perform(c);
+    const CURLcode result = perform(c, transfer, limits.stall_timeout);
     if (result != CURLE_OK && !transfer.final_headers)
         return std::nullopt;
-    return Response {std::move(transfer.body), 0, result != CURLE_OK};
+    return Response {std::move(transfer.body), result != CURLE_OK};
 }
 
 } // namespace
@@ -338,7 +400,7 @@ BOOL InternetQueryDataAvailable(HINTERNET file, DWORD* available, DWORD /*flags*
     if (it == h.responses.end())
         return FALSE;
     const Response& response = it->second;
-    const size_t left = response.body.size() - response.read;
+    const size_t left = response.body.size();
     if (left == 0 && response.broken)
         return FALSE;
     *available = DWORD(std::min<size_t>(left, HTTP_READ_BLOCK));
@@ -358,13 +420,9 @@ BOOL InternetReadFile(HINTERNET file, void* buffer, DWORD to_read, DWORD* read)
     if (it == h.responses.end())
         return FALSE;
     Response& response = it->second;
-    const size_t left = response.body.size() - response.read;
-    const size_t count = std::min<size_t>(to_read, left);
-    if (count == 0)
-        return response.broken && left == 0 ? FALSE : TRUE;
-    std::memcpy(buffer, response.body.data() + response.read, count);
-    response.read += count;
-    *read = DWORD(count);
+    if (response.body.size() == 0 || to_read == 0)
+        return response.broken && response.body.size() == 0 ? FALSE : TRUE;
+    *read = DWORD(response.body.take(static_cast<uint8_t*>(buffer), to_read));
     return TRUE;
 }
 

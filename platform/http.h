@@ -27,12 +27,13 @@ inline constexpr DWORD INTERNET_OPEN_TYPE_PROXY = 3;     // the proxy named in t
 // services answer within a second with a few KiB; a screenshot service may take some
 // seconds to render a page, which the total allows for.
 inline constexpr std::chrono::milliseconds HTTP_CONNECT_TIMEOUT {10'000}; // name lookup and connection
-inline constexpr std::chrono::milliseconds HTTP_STALL_TIMEOUT {15'000};  // not one byte for this long
+inline constexpr std::chrono::milliseconds HTTP_STALL_TIMEOUT {15'000};  // from the last byte, headers too
 inline constexpr std::chrono::milliseconds HTTP_TOTAL_TIMEOUT {60'000};  // the whole transfer
 inline constexpr size_t HTTP_BODY_CEILING = size_t(32) << 20;            // bytes kept of one body
 inline constexpr long HTTP_MAX_REDIRECTS = 10;
 // InternetQueryDataAvailable reports at most this much at once, so a reader works in
-// blocks instead of holding a second whole copy of a large body.
+// blocks; the body waits in blocks of this size, each let go once it has been read, so a
+// reader that keeps the whole body never holds a second copy of it.
 inline constexpr DWORD HTTP_READ_BLOCK = DWORD(64) << 10;
 
 struct HttpLimits {

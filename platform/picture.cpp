@@ -1,5 +1,7 @@
 #include "platform/picture.h"
 
+#include "platform/picture_file.h"
+
 #include <QBuffer>
 #include <QByteArray>
 #include <QImageReader>
@@ -11,23 +13,25 @@ namespace platform {
 
 namespace {
 
-bool starts_with(std::span<const uint8_t> bytes, std::initializer_list<uint8_t> prefix)
+const char* qt_format(PictureFormat format)
 {
-    if (bytes.size() < prefix.size())
-        return false;
-    size_t i = 0;
-    for (uint8_t b : prefix)
-        if (bytes[i++] != b)
-            return false;
-    return true;
+    switch (format) {
+    case PictureFormat::Gif: return "gif";
+    case PictureFormat::Jpeg: return "jpeg";
+    case PictureFormat::Png: return "png";
+    case PictureFormat::Bmp: return "bmp";
+    case PictureFormat::Icon:
+    case PictureFormat::Cursor: return "ico";
+    case PictureFormat::None: break;
+    }
+    return "";
 }
 
-// Icon and cursor files share one layout; the type word tells them apart (1 icon, 2 cursor).
-StdPicture::Kind kind_of(std::span<const uint8_t> bytes)
+StdPicture::Kind kind_of(PictureFormat format)
 {
-    if (starts_with(bytes, {0, 0, 1, 0}))
+    if (format == PictureFormat::Icon)
         return StdPicture::Kind::Icon;
-    if (starts_with(bytes, {0, 0, 2, 0}))
+    if (format == PictureFormat::Cursor)
         return StdPicture::Kind::Cursor;
     return StdPicture::Kind::Bitmap;
 }
@@ -40,32 +44,108 @@ POINT cursor_hot_spot(std::span<const uint8_t> bytes)
     return {LONG(bytes[10] | (bytes[11] << 8)), LONG(bytes[12] | (bytes[13] << 8))};
 }
 
-// Every image of an icon or cursor file.
-std::vector<QImage> all_images(QImageReader& reader)
+bool fits(PixelSize size, int64_t budget)
 {
-    std::vector<QImage> frames;
-    const int count = std::max(reader.imageCount(), 1);
-    for (int i = 0; i < count; ++i) {
-        if (i > 0 && !reader.jumpToImage(i))
-            break;
-        QImage image = reader.read();
-        if (!image.isNull())
-            frames.push_back(std::move(image));
-    }
-    return frames;
+    return size.width > 0 && size.height > 0 && size.width <= budget && size.pixels() <= budget;
 }
 
-// The image nearest the size wanted; at equal distance the one with more colours, then
-// the earlier one.
+PixelSize size_of(const QImage& image) { return {image.width(), image.height()}; }
+
+// A reader of exactly the format the bytes were found to be: nothing else is tried on them.
+class Reader {
+public:
+    Reader(std::span<const uint8_t> bytes, PictureFormat format)
+        : m_data(QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()))),
+          m_buffer(&m_data), m_reader(&m_buffer, qt_format(format))
+    {
+        // The second guard, under the size checks made before each read.
+        static const bool limited = [] {
+            QImageReader::setAllocationLimit(int(PICTURE_PIXEL_CAP * 4 >> 20));
+            return true;
+        }();
+        (void)limited;
+        m_buffer.open(QIODevice::ReadOnly);
+        m_reader.setAutoDetectImageFormat(false);
+    }
+    QImageReader& operator*() { return m_reader; }
+    QImageReader* operator->() { return &m_reader; }
+
+private:
+    QByteArray m_data; // the caller's bytes, not a copy
+    QBuffer m_buffer;
+    QImageReader m_reader;
+};
+
+// A GIF is drawn at its screen size; the other readers report the size they decode to.
+QImage read_bitmap(std::span<const uint8_t> bytes, PictureFormat format)
+{
+    if (format == PictureFormat::Jpeg && jpeg_scan_count(bytes, JPEG_SCAN_CAP + 1) > JPEG_SCAN_CAP)
+        return {};
+    Reader reader(bytes, format);
+    std::optional<PixelSize> declared;
+    if (format == PictureFormat::Gif) {
+        declared = gif_screen_size(bytes);
+    } else {
+        const QSize reported = reader->size(); // from the header, nothing decoded yet
+        declared = PixelSize {reported.width(), reported.height()};
+    }
+    if (!declared || !fits(*declared, PICTURE_PIXEL_CAP))
+        return {};
+    QImage image = reader->read();
+    return fits(size_of(image), PICTURE_PIXEL_CAP) ? image : QImage();
+}
+
+// The entries worth decoding: the first of each size, of the sizes nearest the shown
+// one, within the cap on their number.
+std::vector<IconEntry> chosen_entries(std::vector<IconEntry> entries, int shown_size)
+{
+    const auto distance = [shown_size](const IconEntry& e) {
+        return std::abs(e.size.width - shown_size) + std::abs(e.size.height - shown_size);
+    };
+    std::stable_sort(entries.begin(), entries.end(), [&](const IconEntry& a, const IconEntry& b) {
+        return distance(a) < distance(b);
+    });
+    std::vector<IconEntry> chosen;
+    for (const IconEntry& entry : entries) {
+        if (chosen.size() == ICON_IMAGE_CAP)
+            break;
+        const auto same_size = [&](const IconEntry& c) { return c.size == entry.size; };
+        if (std::none_of(chosen.begin(), chosen.end(), same_size))
+            chosen.push_back(entry);
+    }
+    return chosen;
+}
+
+// The chosen images of an icon or cursor file, in file order, within the pixel cap.
+std::vector<QImage> read_icon_images(std::span<const uint8_t> bytes, PictureFormat format, int shown_size)
+{
+    Reader reader(bytes, format);
+    std::vector<std::pair<int, QImage>> kept;
+    int64_t budget = PICTURE_PIXEL_CAP;
+    for (const IconEntry& entry : chosen_entries(icon_entries(bytes), shown_size)) {
+        if (!fits(entry.size, budget) || !reader->jumpToImage(entry.index))
+            continue;
+        QImage image = reader->read();
+        if (image.isNull() || !fits(size_of(image), budget))
+            continue;
+        budget -= size_of(image).pixels();
+        kept.emplace_back(entry.index, std::move(image));
+    }
+    std::sort(kept.begin(), kept.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<QImage> images;
+    for (auto& [index, image] : kept)
+        images.push_back(std::move(image));
+    return images;
+}
+
+// The image nearest the size wanted; at equal distance the earlier one.
 size_t nearest_frame(const std::vector<QImage>& frames, int width, int height)
 {
+    const auto distance = [&](const QImage& f) { return std::abs(f.width() - width) + std::abs(f.height() - height); };
     size_t best = 0;
-    for (size_t i = 1; i < frames.size(); ++i) {
-        const auto distance = [&](const QImage& f) { return std::abs(f.width() - width) + std::abs(f.height() - height); };
-        const int d = distance(frames[i]), b = distance(frames[best]);
-        if (d < b || (d == b && frames[i].depth() > frames[best].depth()))
+    for (size_t i = 1; i < frames.size(); ++i)
+        if (distance(frames[i]) < distance(frames[best]))
             best = i;
-    }
     return best;
 }
 
@@ -74,37 +154,61 @@ constexpr int icon_size = 32;
 
 } // namespace
 
+struct StdPicture::Decoded {
+    Kind kind;
+    std::vector<QImage> frames;
+    POINT hot_spot;
+};
+
 StdPicture::StdPicture(Kind kind, QImage image, POINT hot_spot, std::vector<uint8_t> bytes)
     : m_kind(kind), m_image(std::move(image)), m_hot_spot(hot_spot), m_bytes(std::move(bytes))
 {
 }
 
+std::optional<StdPicture::Decoded> StdPicture::decode(std::span<const uint8_t> bytes)
+{
+    const PictureFormat format = picture_format(bytes);
+    if (format == PictureFormat::None)
+        return std::nullopt;
+    Decoded decoded {kind_of(format), {}, {}};
+    if (decoded.kind == Kind::Bitmap)
+        decoded.frames.push_back(read_bitmap(bytes, format));
+    else
+        decoded.frames = read_icon_images(bytes, format, icon_size);
+    if (decoded.frames.empty() || decoded.frames.front().isNull())
+        return std::nullopt;
+    for (auto& frame : decoded.frames)
+        frame = frame.convertToFormat(QImage::Format_ARGB32);
+    if (decoded.kind == Kind::Cursor)
+        decoded.hot_spot = cursor_hot_spot(bytes);
+    return decoded;
+}
+
+std::shared_ptr<StdPicture> StdPicture::made(Decoded decoded, std::vector<uint8_t> bytes)
+{
+    const size_t shown = nearest_frame(decoded.frames, icon_size, icon_size);
+    auto picture = std::shared_ptr<StdPicture>(
+        new StdPicture(decoded.kind, decoded.frames[shown], decoded.hot_spot, std::move(bytes)));
+    if (decoded.frames.size() > 1)
+        picture->m_frames = std::move(decoded.frames);
+    return picture;
+}
+
 std::shared_ptr<StdPicture> StdPicture::from_bytes(std::span<const uint8_t> bytes)
 {
-    if (bytes.empty())
+    // The file is copied only when it is a picture.
+    std::optional<Decoded> decoded = decode(bytes);
+    if (!decoded)
         return nullptr;
-    QByteArray data(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::ReadOnly);
-    const Kind kind = kind_of(bytes);
-    // Icons and cursors are read by the icon reader whatever their file name says.
-    QImageReader reader(&buffer, kind == Kind::Bitmap ? QByteArray() : QByteArray("ico"));
-    reader.setDecideFormatFromContent(true);
-    std::vector<QImage> frames;
-    if (kind == Kind::Bitmap)
-        frames.push_back(reader.read());
-    else
-        frames = all_images(reader);
-    if (frames.empty() || frames.front().isNull())
+    return made(std::move(*decoded), std::vector<uint8_t>(bytes.begin(), bytes.end()));
+}
+
+std::shared_ptr<StdPicture> StdPicture::from_bytes(std::vector<uint8_t>&& bytes)
+{
+    std::optional<Decoded> decoded = decode(bytes);
+    if (!decoded)
         return nullptr;
-    for (auto& frame : frames)
-        frame = frame.convertToFormat(QImage::Format_ARGB32);
-    const size_t shown = nearest_frame(frames, icon_size, icon_size);
-    const POINT hot_spot = kind == Kind::Cursor ? cursor_hot_spot(bytes) : POINT {};
-    auto picture = std::shared_ptr<StdPicture>(
-        new StdPicture(kind, frames[shown], hot_spot, std::vector<uint8_t>(bytes.begin(), bytes.end())));
-    picture->m_frames = std::move(frames);
-    return picture;
+    return made(std::move(*decoded), std::move(bytes));
 }
 
 StdPicture::StdPicture(const Surface& snapshot)

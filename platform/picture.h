@@ -1,18 +1,31 @@
 #pragma once
 // The picture object: an image decoded from file bytes by content, never by file name.
-// A null reference stands for "no picture".
+// A null reference stands for "no picture". Decoding is bounded: a file that would
+// decode to more than the caps below is no picture.
 
 #include "platform/surface.h"
 #include "platform/win_types.h"
 
 #include <QImage>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
 namespace platform {
+
+// The most pixels one file may decode to, all its kept images together (64 MiB as
+// 32-bit pixels).
+inline constexpr int64_t PICTURE_PIXEL_CAP = int64_t(4096) * 4096;
+// Of an icon or cursor file, the images of this many sizes at most are decoded: those
+// nearest the size an icon shows at.
+inline constexpr size_t ICON_IMAGE_CAP = 8;
+// A JPEG of more scans is no picture: each scan is a pass over the whole image, so a few
+// bytes a scan would make a body of megabytes take minutes. Encoders write about ten.
+inline constexpr size_t JPEG_SCAN_CAP = 100;
 
 class StdPicture {
 public:
@@ -20,6 +33,8 @@ public:
 
     // nullptr when the bytes are no picture the platform can decode.
     static std::shared_ptr<StdPicture> from_bytes(std::span<const uint8_t> bytes);
+    // The same, keeping the file without copying it.
+    static std::shared_ptr<StdPicture> from_bytes(std::vector<uint8_t>&& bytes);
     // A bitmap of the surface's pixels, as a host's finished image.
     static std::shared_ptr<StdPicture> from_surface(const Surface& surface);
 
@@ -33,12 +48,17 @@ public:
     const QImage& image() const;
     // Of an icon's images, the one nearest the size it is shown at.
     const QImage& image_for(int width, int height) const;
+    // The images kept: of an icon or cursor file up to ICON_IMAGE_CAP, else 1.
+    size_t image_count() const { return std::max<size_t>(m_frames.size(), 1); }
     // Cursors only: the hot spot inside the image.
     POINT hot_spot() const { return m_hot_spot; }
     // The file the picture was decoded from (empty for a surface snapshot).
     const std::vector<uint8_t>& bytes() const { return m_bytes; }
 
 private:
+    struct Decoded;
+    static std::optional<Decoded> decode(std::span<const uint8_t> bytes);
+    static std::shared_ptr<StdPicture> made(Decoded decoded, std::vector<uint8_t> bytes);
     StdPicture(Kind kind, QImage image, POINT hot_spot, std::vector<uint8_t> bytes);
     explicit StdPicture(const Surface& snapshot);
 
@@ -46,7 +66,7 @@ private:
     mutable QImage m_image;
     POINT m_hot_spot;
     Surface m_snapshot; // pixels of a host image, kept as drawn
-    std::vector<QImage> m_frames; // every image of an icon or cursor file
+    std::vector<QImage> m_frames; // the kept images of an icon or cursor file, in file order
     std::vector<uint8_t> m_bytes;
 };
 

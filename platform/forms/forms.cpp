@@ -97,7 +97,7 @@ Picture LoadPicture(const std::string& path)
     in.seekg(0);
     if (!bytes.empty() && !in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size())))
         throw RuntimeError(53, "File not found: '" + path + "'");
-    Picture picture = StdPicture::from_bytes(bytes);
+    Picture picture = StdPicture::from_bytes(std::move(bytes));
     if (!picture)
         throw RuntimeError(ERR_INVALID_PICTURE, "Invalid picture");
     return picture;

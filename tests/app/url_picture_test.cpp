@@ -3,6 +3,7 @@
 #include "platform/http.h"
 #include "platform/temp_path.h"
 #include "tests/support/http_server.h"
+#include "tests/support/picture_files.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -49,6 +50,20 @@ Bytes all_bytes()
 
 Bytes bytes_of(std::string_view text) { return {text.begin(), text.end()}; }
 
+Bytes joined(const app::BodyBlocks& blocks)
+{
+    Bytes bytes;
+    for (const Bytes& block : blocks)
+        bytes.insert(bytes.end(), block.begin(), block.end());
+    return bytes;
+}
+
+// A GIF whose 1 x 1 frame sits on a screen of 5000 x 5000 pixels: 35 bytes that would
+// decode to 100 MB.
+const Bytes vast_gif = {0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x88, 0x13, 0x88, 0x13, 0x80, 0x00, 0x00, 0x00, 0x00,
+                        0x00, 0xFF, 0xFF, 0xFF, 0x2C, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x01, 0x00, 0x00, 0x02,
+                        0x02, 0x44, 0x01, 0x00, 0x3B};
+
 Bytes file_bytes(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -86,6 +101,8 @@ protected:
             {"/jpeg", encoded(8, 6, "JPG")},
             {"/png", encoded(5, 3, "PNG")},
             {"/ico", encoded(16, 16, "ICO")},
+            {"/ico-4000-entries", test_pictures::repeated_entry_icon(4000, 128)},
+            {"/vast-gif", vast_gif},
             {"/bytes", all_bytes()},
             {"/long", Bytes(5000, 'L')},
             {"/short", bytes_of("short")},
@@ -93,8 +110,8 @@ protected:
             {"/text", bytes_of("GIF? no, plain text")},
         };
         auto& r = server.routes();
-        for (const auto& [path, body] : bodies)
-            r.Get(path, [&body](const httplib::Request&, httplib::Response& res) {
+        for (const auto& route : bodies)
+            r.Get(route.first, [&body = route.second](const httplib::Request&, httplib::Response& res) {
                 res.set_content(reinterpret_cast<const char*>(body.data()), body.size(), "image/gif");
             });
         r.Get("/missing", [](const httplib::Request&, httplib::Response& res) {
@@ -156,6 +173,7 @@ TEST_F(UrlPictureTest, PicturesLoadByContentAlthoughTheFileSaysBmp)
         {"/jpeg", 8, 6, StdPicture::Kind::Bitmap, "/jpeg"},
         {"/png", 5, 3, StdPicture::Kind::Bitmap, "/png"},
         {"/ico", 16, 16, StdPicture::Kind::Icon, "/ico"},
+        {"/ico-4000-entries", 128, 128, StdPicture::Kind::Icon, "/ico-4000-entries"},
         {"/missing-gif", 1, 1, StdPicture::Kind::Bitmap, "/gif"}, // an error page that is a picture
         {"/redirect", 8, 6, StdPicture::Kind::Bitmap, "/jpeg"},
     };
@@ -175,7 +193,7 @@ TEST_F(UrlPictureTest, PicturesLoadByContentAlthoughTheFileSaysBmp)
 
 TEST_F(UrlPictureTest, TheFileHoldsExactlyTheLastBody)
 {
-    EXPECT_EQ(app::URLText(url("/bytes")), bodies.at("/bytes"));
+    EXPECT_EQ(joined(app::URLText(url("/bytes"))), bodies.at("/bytes"));
     EXPECT_FALSE(app::URLPicture(url("/bytes")));
     EXPECT_EQ(file_bytes(temp_file()), bodies.at("/bytes")); // NUL and 128-255 unchanged
 
@@ -200,6 +218,7 @@ TEST_F(UrlPictureTest, FailuresGiveAnEmptyPictureNeverThePreviousOne)
         {url("/empty"), {}},
         {url("/missing"), bytes_of("<html>404 Not Found</html>")},
         {url("/text"), bodies.at("/text")},
+        {url("/vast-gif"), vast_gif}, // beyond what one picture may decode to
         {closed.url("/gif"), {}},                     // refused
         {"http://pictures.velmora.invalid/gif", {}}, // unknown host
         {"velmora.example/gif", {}},                 // no scheme
@@ -230,6 +249,7 @@ TEST_F(UrlPictureTest, NothingIsWrittenThroughADirectoryPlantedByAnother)
     EXPECT_FALSE(app::URLPicture(url("/gif")));
     EXPECT_TRUE(fs::is_empty(elsewhere.path));
     EXPECT_TRUE(fs::is_symlink(private_dir()));
+    EXPECT_TRUE(server.seen().empty()); // nothing was even asked for
     fs::remove(private_dir());
 
     // A file in its place, or a directory of somebody else's.
@@ -242,6 +262,7 @@ TEST_F(UrlPictureTest, NothingIsWrittenThroughADirectoryPlantedByAnother)
         EXPECT_EQ(GetTempPathA(0, nullptr), 0u);
         EXPECT_FALSE(app::URLPicture(url("/gif")));
         EXPECT_TRUE(fs::is_empty(private_dir()));
+        EXPECT_TRUE(server.seen().empty());
     }
 }
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <future>
 #include <string>
@@ -34,6 +36,7 @@ struct Fetched {
     bool opened = false;
     std::vector<uint8_t> body;
     BOOL last_read = TRUE; // the result of the read that returned 0 bytes
+    Clock::time_point transferred; // when the address was open: the transfer was over
 };
 
 // Opens, then reads in blocks of 4096 until a read returns 0 bytes.
@@ -44,6 +47,7 @@ Fetched fetch(const std::string& url, DWORD access = INTERNET_OPEN_TYPE_PRECONFI
     const HINTERNET internet = InternetOpenA("Mozilla/4.0", access, proxy, nullptr, 0);
     EXPECT_NE(internet, 0u);
     const HINTERNET file = InternetOpenUrlA(internet, url.c_str(), headers, 0, 0, 0);
+    result.transferred = Clock::now();
     result.opened = file != 0;
     std::vector<uint8_t> buffer(4096);
     for (DWORD read = 1; file != 0 && read != 0;) {
@@ -82,10 +86,10 @@ protected:
         r.Get("/big", [](const httplib::Request&, httplib::Response& res) {
             res.set_content(std::string(200'000, 'b'), "image/gif");
         });
-        r.Get("/at-ceiling", [this](const httplib::Request&, httplib::Response& res) {
+        r.Get("/at-ceiling", [](const httplib::Request&, httplib::Response& res) {
             res.set_content(std::string(ceiling, 'c'), "image/gif");
         });
-        r.Get("/over-ceiling", [this](const httplib::Request&, httplib::Response& res) {
+        r.Get("/over-ceiling", [](const httplib::Request&, httplib::Response& res) {
             res.set_content(std::string(ceiling + 1, 'o'), "image/gif");
         });
         r.Get("/redirect", [this](const httplib::Request&, httplib::Response& res) {
@@ -110,12 +114,32 @@ protected:
         });
         r.Get("/part", [this](const httplib::Request&, httplib::Response& res) {
             res.set_chunked_content_provider("image/gif", [this](size_t offset, httplib::DataSink& sink) {
-                if (offset == 0)
-                    return sink.write("GIF89a-part", 11);
+                if (offset == 0) {
+                    const bool written = sink.write("GIF89a-part", 11);
+                    part_sent = Clock::now();
+                    return written;
+                }
                 server.wait_until_released();
                 return false;
             });
         });
+        r.Get("/pause", [this](const httplib::Request&, httplib::Response& res) {
+            res.set_chunked_content_provider("image/gif", [this](size_t, httplib::DataSink& sink) {
+                if (!sink.write("GIF89a-", 7) || server.wait_until_released(pause))
+                    return false;
+                sink.write("rest", 4);
+                sink.done();
+                return true;
+            });
+        });
+        for (const size_t size : {shipped_ceiling, shipped_ceiling + 1})
+            r.Get("/shipped-" + std::to_string(size), [size](const httplib::Request&, httplib::Response& res) {
+                res.set_content_provider(size, "image/gif", [](size_t offset, size_t length, httplib::DataSink& sink) {
+                    static const std::string block(64 * 1024, 's');
+                    (void)offset;
+                    return sink.write(block.data(), std::min(length, block.size()));
+                });
+            });
         r.Get("/trickle", [this](const httplib::Request&, httplib::Response& res) {
             res.set_chunked_content_provider("image/gif", [this](size_t, httplib::DataSink& sink) {
                 return sink.write("t", 1) && !server.wait_until_released(100ms);
@@ -139,9 +163,38 @@ protected:
         set_http_limits(saved);
     }
 
+    struct Outcome {
+        Fetched got;
+        Clock::time_point start;
+        Clock::duration took() const { return got.transferred - start; }
+    };
+
+    // All at once, so the waits overlap.
+    std::vector<Outcome> fetch_all(const std::vector<std::string>& paths)
+    {
+        std::vector<std::future<Outcome>> running;
+        for (const std::string& path : paths)
+            running.push_back(std::async(std::launch::async, [this, path] {
+                Outcome outcome;
+                outcome.start = Clock::now();
+                outcome.got = fetch(server.url(path));
+                return outcome;
+            }));
+        std::vector<Outcome> outcomes;
+        for (auto& outcome : running)
+            outcomes.push_back(outcome.get());
+        return outcomes;
+    }
+
     static constexpr size_t ceiling = 256 * 1024;
+    static constexpr size_t shipped_ceiling = size_t(32) << 20; // as the README gives it
+    // The shipped time-outs are divided by this, so that their test stays short.
+    static constexpr int time_scale = 10;
+    // How long /pause stays silent between its two parts: a scaled 12 s.
+    static constexpr auto pause = 12'000ms / time_scale;
     test::NoProxyEnv no_proxy;
-    HttpLimits saved = http_limits();
+    HttpLimits saved = http_limits(); // what the process started with: every test puts it back
+    std::atomic<Clock::time_point> part_sent {};
     test::LocalHttpServer server;
 };
 
@@ -257,34 +310,64 @@ TEST_F(HttpTest, StalledAndSlowServersAreCutOffKeepingWhatCame)
         {"/part", true, "GIF89a-part"}, // the part that came, then the read fails
         {"/trickle", true, ""},         // a byte every 100 ms, until the total time is up
     };
-    struct Outcome {
-        Fetched got;
-        Clock::duration took;
-    };
-    // All at once, so the waits overlap.
-    std::vector<std::future<Outcome>> outcomes;
+    std::vector<std::string> paths;
     for (const Case& c : cases)
-        outcomes.push_back(std::async(std::launch::async, [this, path = c.path] {
-            const auto start = Clock::now();
-            Fetched got = fetch(server.url(path));
-            return Outcome {std::move(got), Clock::now() - start};
-        }));
+        paths.push_back(c.path);
+    const auto outcomes = fetch_all(paths);
     for (size_t i = 0; i < std::size(cases); ++i) {
         const Case& c = cases[i];
         SCOPED_TRACE(c.path);
-        const Outcome outcome = outcomes[i].get();
+        const Outcome& outcome = outcomes[i];
         EXPECT_EQ(outcome.got.opened, c.opened);
         if (c.path == std::string_view("/trickle")) {
             EXPECT_GE(outcome.got.body.size(), 5u);
-            EXPECT_GE(outcome.took, 2400ms);
+            EXPECT_GE(outcome.took(), 2400ms);
         } else {
             EXPECT_EQ(text_of(outcome.got.body), c.body);
         }
         if (outcome.got.opened) {
             EXPECT_EQ(outcome.got.last_read, FALSE);
         }
-        EXPECT_LT(outcome.took, 4s);
+        EXPECT_LT(outcome.took(), 4s);
     }
+    // The stall counts from the last byte, to within a fraction of a second.
+    const auto quiet = outcomes[2].got.transferred - part_sent.load();
+    EXPECT_GE(quiet, 1500ms);
+    EXPECT_LT(quiet, 1500ms + 250ms);
+}
+
+// The limits the program ships with, not the tests' own: the body ceiling as it is, the
+// time-outs scaled down.
+TEST_F(HttpTest, ShippedLimitsHold)
+{
+    HttpLimits shipped = saved;
+    shipped.connect_timeout /= time_scale;
+    shipped.stall_timeout /= time_scale;
+    shipped.total_timeout /= time_scale;
+    set_http_limits(shipped);
+
+    const auto outcomes = fetch_all({
+        "/part",    // cut 15 s after its last byte
+        "/pause",   // 12 s without a byte is not yet a stall
+        "/trickle", // never quiet: cut when the 60 s are up
+        "/shipped-" + std::to_string(shipped_ceiling),     // 32 MiB: the whole body
+        "/shipped-" + std::to_string(shipped_ceiling + 1), // a byte more: cut at 32 MiB
+    });
+    for (const Outcome& outcome : outcomes)
+        EXPECT_TRUE(outcome.got.opened);
+    const Fetched& part = outcomes[0].got;
+    EXPECT_EQ(text_of(part.body), "GIF89a-part");
+    EXPECT_GE(part.transferred - part_sent.load(), 15'000ms / time_scale);
+    EXPECT_LT(part.transferred - part_sent.load(), 16'000ms / time_scale);
+    EXPECT_EQ(text_of(outcomes[1].got.body), "GIF89a-rest");
+    EXPECT_EQ(outcomes[1].got.last_read, TRUE);
+    EXPECT_GE(outcomes[2].took(), 58'000ms / time_scale); // libcurl keeps its own clock
+    EXPECT_LT(outcomes[2].took(), 62'000ms / time_scale);
+    EXPECT_EQ(outcomes[2].got.last_read, FALSE);
+    EXPECT_EQ(outcomes[3].got.body.size(), 32u << 20);
+    EXPECT_EQ(outcomes[3].got.last_read, TRUE);
+    EXPECT_EQ(outcomes[4].got.body.size(), 32u << 20);
+    EXPECT_EQ(outcomes[4].got.last_read, FALSE);
 }
 
 TEST_F(HttpTest, BodiesStopAtTheCeiling)

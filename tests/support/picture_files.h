@@ -81,6 +81,33 @@ inline std::vector<uint8_t> ico(uint16_t type, const std::vector<IcoImage>& imag
     return out;
 }
 
+// An icon file whose directory lists `entries` entries that all point at its one image.
+inline std::vector<uint8_t> repeated_entry_icon(int entries, int size)
+{
+    const std::vector<uint8_t> single = ico(1, {{size, qRgba(0, 0, 200, 255)}});
+    const uint32_t offset = 6 + 16 * uint32_t(entries);
+    std::vector<uint8_t> out = {0, 0, 1, 0, uint8_t(entries & 0xFF), uint8_t(entries >> 8)};
+    for (int i = 0; i < entries; ++i) {
+        out.insert(out.end(), single.begin() + 6, single.begin() + 18); // size, colours, planes, bits, length
+        for (int shift = 0; shift < 32; shift += 8)
+            out.push_back(uint8_t(offset >> shift));
+    }
+    out.insert(out.end(), single.begin() + 22, single.end());
+    return out;
+}
+
+// An icon file of one PNG image, as larger icons are kept; the directory says 256 x 256.
+inline std::vector<uint8_t> png_icon(const std::vector<uint8_t>& png)
+{
+    const auto length = uint32_t(png.size());
+    std::vector<uint8_t> out = {0, 0, 1, 0, 1, 0, 0, 0, 0, 0, 1, 0, 32, 0};
+    for (int shift = 0; shift < 32; shift += 8)
+        out.push_back(uint8_t(length >> shift));
+    out.insert(out.end(), {22, 0, 0, 0});
+    out.insert(out.end(), png.begin(), png.end());
+    return out;
+}
+
 inline std::vector<uint8_t> hand_cursor()
 {
     return ico(2, {{32, qRgba(255, 255, 255, 255), 10, 3}});
