@@ -35,28 +35,43 @@ int height_at(const benchmark::State& state)
     return base_height * int(state.range(0));
 }
 
+// A shown window to hold a button, as the program's windows hold theirs.
+struct Window {
+    explicit Window(const benchmark::State& state)
+    {
+        widget.resize(width_at(state) + 20, height_at(state) + 20);
+        widget.show();
+        QCoreApplication::processEvents();
+    }
+    QWidget widget;
+};
+
 void BM_Shown(benchmark::State& state)
 {
     button::ww b("ww1");
     bench::program_look(b, width_at(state), height_at(state), caption, true);
     if (state.range(1))
         b.UserControl.raise_GotFocus();
-    platform::forms::UserControlWidget widget(b.UserControl, nullptr);
+    Window window(state);
+    auto* host = new platform::forms::UserControlWidget(b.UserControl, &window.widget);
+    host->show();
     QImage image(width_at(state), height_at(state), QImage::Format_ARGB32_Premultiplied);
     for (auto _ : state) {
         b.UserControl_Paint();
-        widget.render(&image);
+        host->render(&image);
         benchmark::DoNotOptimize(image.constBits());
     }
 }
 
 void BM_PeerShown(benchmark::State& state)
 {
-    QPushButton peer(QString::fromUtf8(caption));
-    peer.resize(width_at(state), height_at(state));
+    Window window(state);
+    auto* peer = new QPushButton(QString::fromUtf8(caption), &window.widget);
+    peer->resize(width_at(state), height_at(state));
+    peer->show();
     QImage image(width_at(state), height_at(state), QImage::Format_ARGB32_Premultiplied);
     for (auto _ : state) {
-        peer.render(&image);
+        peer->render(&image);
         benchmark::DoNotOptimize(image.constBits());
     }
 }

@@ -1,9 +1,19 @@
 #include "platform/surface.h"
 
 #include <algorithm>
+#include <cwchar>
 #include <utility>
 
 namespace platform {
+
+// The C library's wide fill is the fastest fill of 32-bit cells it knows for this processor.
+static_assert(sizeof(wchar_t) == sizeof(uint32_t));
+
+void Surface::fill_cells(uint32_t* first, uint32_t* last, uint32_t value)
+{
+    if (first < last)
+        std::wmemset(reinterpret_cast<wchar_t*>(first), wchar_t(value), size_t(last - first));
+}
 
 Surface::Surface(int width, int height, COLORREF fill)
 {
@@ -11,11 +21,12 @@ Surface::Surface(int width, int height, COLORREF fill)
 }
 
 Surface::Surface(const Surface& other)
-    : m_width(other.m_width), m_height(other.m_height), m_pixels(other.m_pixels), m_fill(other.m_fill),
-      m_fill_from(other.m_fill_from), m_fill_to(other.m_fill_to)
+    : m_width(other.m_width), m_height(other.m_height), m_pixels(other.m_pixels), m_waiting(other.m_waiting)
 {
+    if (m_waiting)
+        m_row_fill = other.m_row_fill;
     // Both now share the pixels: the next write on either side takes its own.
-    other.m_writable = false;
+    other.m_owned = false;
 }
 
 Surface& Surface::operator=(const Surface& other)
@@ -27,9 +38,9 @@ Surface& Surface::operator=(const Surface& other)
 
 Surface::Surface(Surface&& other) noexcept
     : m_width(std::exchange(other.m_width, 0)), m_height(std::exchange(other.m_height, 0)),
-      m_pixels(std::move(other.m_pixels)), m_spare(std::move(other.m_spare)), m_fill(other.m_fill),
-      m_fill_from(std::exchange(other.m_fill_from, 0)), m_fill_to(std::exchange(other.m_fill_to, 0)),
-      m_writable(std::exchange(other.m_writable, false))
+      m_pixels(std::move(other.m_pixels)), m_spare(std::move(other.m_spare)),
+      m_row_fill(std::move(other.m_row_fill)), m_waiting(std::exchange(other.m_waiting, 0)),
+      m_owned(std::exchange(other.m_owned, false))
 {
 }
 
@@ -40,10 +51,9 @@ Surface& Surface::operator=(Surface&& other) noexcept
         m_height = std::exchange(other.m_height, 0);
         m_pixels = std::move(other.m_pixels);
         m_spare = std::move(other.m_spare);
-        m_fill = other.m_fill;
-        m_fill_from = std::exchange(other.m_fill_from, 0);
-        m_fill_to = std::exchange(other.m_fill_to, 0);
-        m_writable = std::exchange(other.m_writable, false);
+        m_row_fill = std::move(other.m_row_fill);
+        m_waiting = std::exchange(other.m_waiting, 0);
+        m_owned = std::exchange(other.m_owned, false);
     }
     return *this;
 }
@@ -57,84 +67,79 @@ void Surface::reset(int width, int height, COLORREF fill)
         m_height = height;
         m_pixels.reset();
         m_spare.reset();
+        m_row_fill.clear();
+        m_waiting = 0;
     }
     this->fill(fill);
 }
 
 void Surface::fill(COLORREF colour)
 {
-    m_fill = stored(colour);
-    m_fill_from = 0;
-    m_fill_to = m_height;
-    m_writable = false;
+    if (size() == 0)
+        return;
+    m_row_fill.assign(size_t(m_height), stored(colour));
+    m_waiting = m_height;
 }
 
 void Surface::own_pixels() const
 {
-    if (m_pixels && m_pixels.use_count() == 1)
+    if (m_pixels && m_pixels.use_count() == 1) {
+        m_owned = true;
         return;
+    }
     std::shared_ptr<uint32_t[]> own;
     if (m_spare && m_spare.use_count() == 1)
         own = std::move(m_spare);
     else
         own.reset(new uint32_t[size()]);
-    // What the fill has not reached needs no copy: it reads as the fill.
-    if (m_pixels) {
-        const uint32_t* from = m_pixels.get();
-        std::copy(from, from + index(0, m_fill_from), own.get());
-        std::copy(from + index(0, m_fill_to), from + size(), own.get() + index(0, m_fill_to));
+    // A row that waits for a fill needs no copy.
+    if (m_pixels && !m_waiting) {
+        std::copy(m_pixels.get(), m_pixels.get() + size(), own.get());
+    } else if (m_pixels) {
+        for (int y = 0; y < m_height; ++y)
+            if (!m_row_fill[size_t(y)])
+                std::copy(m_pixels.get() + index(0, y), m_pixels.get() + index(0, y + 1), own.get() + index(0, y));
     }
     m_spare = std::exchange(m_pixels, std::move(own));
+    m_owned = true;
 }
 
-void Surface::settle_fill() const
+void Surface::settle() const
 {
-    if (m_fill_from >= m_fill_to)
+    if (!m_waiting)
         return;
     own_pixels();
-    std::fill(m_pixels.get() + index(0, m_fill_from), m_pixels.get() + index(0, m_fill_to), m_fill);
-    m_fill_from = m_fill_to = 0;
+    for (int y = 0; y < m_height; ++y) {
+        if (const uint32_t fill = std::exchange(m_row_fill[size_t(y)], 0))
+            fill_cells(m_pixels.get() + index(0, y), m_pixels.get() + index(0, y + 1), fill);
+    }
+    m_waiting = 0;
 }
 
-void Surface::prepare_rows(int y0, int y1, bool whole)
+void Surface::prepare_rows(int y0, int y1)
 {
     own_pixels();
-    if (y0 < m_fill_to && y1 > m_fill_from) {
-        // One row written whole at an edge of the fill's rows leaves them without the fill.
-        if (whole && y1 - y0 == 1 && y0 == m_fill_from)
-            ++m_fill_from;
-        else if (whole && y1 - y0 == 1 && y0 == m_fill_to - 1)
-            --m_fill_to;
-        else
-            settle_fill();
+    for (int y = y0; y < y1 && m_waiting; ++y) {
+        if (const uint32_t fill = std::exchange(m_row_fill[size_t(y)], 0)) {
+            fill_cells(m_pixels.get() + index(0, y), m_pixels.get() + index(0, y + 1), fill);
+            --m_waiting;
+        }
     }
-    if (m_fill_from >= m_fill_to) {
-        m_fill_from = m_fill_to = 0;
-        m_writable = true;
-    }
+}
+
+void Surface::drop_row_fill(int y)
+{
+    own_pixels();
+    if (m_waiting && std::exchange(m_row_fill[size_t(y)], 0))
+        --m_waiting;
 }
 
 std::span<const uint32_t> Surface::pixels() const
 {
     if (size() == 0)
         return {};
-    if (!m_pixels || m_fill_from < m_fill_to)
-        settle_fill();
+    settle();
     return {m_pixels.get(), size()};
-}
-
-void Surface::fill_span(int y, int x0, int x1, COLORREF colour)
-{
-    if (y < 0 || y >= m_height)
-        return;
-    x0 = std::max(x0, 0);
-    x1 = std::min(x1, m_width);
-    if (x0 >= x1)
-        return;
-    if (!m_writable)
-        prepare_rows(y, y + 1, x0 == 0 && x1 == m_width);
-    uint32_t* row = m_pixels.get() + index(0, y);
-    std::fill(row + x0, row + x1, stored(colour));
 }
 
 void Surface::fill_column(int x, int y0, int y1, COLORREF colour)
@@ -145,8 +150,8 @@ void Surface::fill_column(int x, int y0, int y1, COLORREF colour)
     y1 = std::min(y1, m_height);
     if (y0 >= y1)
         return;
-    if (!m_writable)
-        prepare_rows(y0, y1, m_width == 1);
+    if (!m_owned || m_waiting)
+        prepare_rows(y0, y1);
     const uint32_t value = stored(colour);
     for (uint32_t* p = m_pixels.get() + index(x, y0), *end = m_pixels.get() + index(x, y1); p != end; p += m_width)
         *p = value;
@@ -160,8 +165,10 @@ void Surface::put_span(int y, int x0, std::span<const COLORREF> colours)
     const int64_t last = std::min<int64_t>(int64_t(x0) + int64_t(colours.size()), m_width);
     if (first >= last)
         return;
-    if (!m_writable)
-        prepare_rows(y, y + 1, first == 0 && last == m_width);
+    if (first == 0 && last == m_width)
+        drop_row_fill(y);
+    else if (!row_ready(y))
+        prepare_rows(y, y + 1);
     uint32_t* row = m_pixels.get() + index(0, y);
     for (int64_t x = first; x < last; ++x)
         row[x] = stored(colours[size_t(x - x0)]);

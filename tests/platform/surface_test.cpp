@@ -105,17 +105,20 @@ TEST(Surface, ReadsAsIfEveryWriteHappenedAtOnceOnEveryCopy)
          W, {fill(A), put(0, -1), put(H - 1, 0), put(2, 3), put(1, -9)}},
         {"a write after a copy leaves the copy as it was",
          W, {fill(A), pixel(0, 0, B), copy(1), pixel(1, 1, C), span(2, 0, W, D)}},
+        {"a write after a copy of written rows leaves the copy as it was",
+         W, {fill(A), column(0, 0, H, B), copy(1), column(4, 0, H, C), copy(2), pixel(2, 2, C), copy(3), span(1, 1, 3, D)}},
         {"a copy taken while the fill waits", W, {fill(A), copy(1), span(0, 0, W, B), pixel(2, 2, C), read()}},
         {"a copy of a copy, each written after", W, {fill(A), copy(1), pixel(0, 1, B), copy(2), pixel(0, 2, C)}},
         {"a copy read before the surface writes again", W, {fill(A), span(1, 0, W, B), copy(1), read(), fill(C), pixel(0, 0, D)}},
+        // Each paint draws every row, then hands its image to a copy.
         {"repaints that hand each image to a copy, the older copy let go",
          W,
-         {fill(A), pixel(0, 0, B), copy(1), fill(C), span(0, 0, W, D), pixel(1, 1, B), copy(2), drop(1), fill(D),
-          pixel(2, 2, A), copy(1), drop(2), fill(B), span(H - 1, 0, W, C), pixel(3, 3, A)}},
+         {fill(A), column(0, 0, H, B), copy(1), fill(C), span(0, 0, W, D), column(1, 0, H, B), copy(2), drop(1),
+          fill(D), column(2, 0, H, A), copy(1), drop(2), fill(B), span(H - 1, 0, W, C), column(3, 0, H, A)}},
         {"repaints that hand each image to a copy, every copy kept",
          W,
-         {fill(A), pixel(0, 0, B), copy(1), fill(C), pixel(1, 1, D), copy(2), fill(D), span(0, 0, W, A), copy(3),
-          fill(B), pixel(4, 3, C)}},
+         {fill(A), column(0, 0, H, B), copy(1), fill(C), column(1, 0, H, D), copy(2), fill(D), span(0, 0, W, A),
+          column(2, 0, H, C), copy(3), fill(B), column(4, 0, H, C)}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
