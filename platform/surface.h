@@ -82,6 +82,12 @@ public:
         }
         fill_cells(row + x0, row + x1, stored(colour));
     }
+    // A run of pixels relative to a point: columns dx0 <= dx < dx1 of row dy.
+    struct Run {
+        int dy, dx0, dx1;
+    };
+    // Fills every run placed at (x, y), clipped to the surface.
+    void fill_runs(int x, int y, std::span<const Run> runs, COLORREF colour);
     // Fills rows y0 <= y < y1 of column x, clipped to the surface.
     void fill_column(int x, int y0, int y1, COLORREF colour);
     // Row y from column x0 on takes `colours`, clipped to the surface.
