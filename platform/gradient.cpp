@@ -3,31 +3,61 @@
 #include <algorithm>
 #include <cstdint>
 #include <utility>
+#include <vector>
 
 namespace platform {
 
 namespace {
 
-struct Channels {
-    int64_t red, green, blue;
+// The 16-bit channel at d = first, first + 1, ... of `span` steps from a towards b,
+// floor((a * (span - d) + b * d) / span), kept as a quotient and remainder so that a step
+// needs no division. The byte is its high eight bits, so b itself is never reached inside
+// the span.
+class Ramp {
+public:
+    Ramp(int64_t a, int64_t b, int64_t first, int64_t span) : m_span(span)
+    {
+        const int64_t start = a * span + (b - a) * first; // >= 0: first lies in [0, span)
+        m_quotient = start / span;
+        m_remainder = start % span;
+        const int64_t delta = b - a;
+        m_step_quotient = delta / span - (delta % span < 0 ? 1 : 0);
+        m_step_remainder = delta - m_step_quotient * span;
+    }
+    uint8_t byte() const { return uint8_t(m_quotient >> 8); }
+    void step()
+    {
+        m_quotient += m_step_quotient;
+        m_remainder += m_step_remainder;
+        if (m_remainder >= m_span) {
+            m_remainder -= m_span;
+            ++m_quotient;
+        }
+    }
+
+private:
+    int64_t m_span, m_quotient, m_remainder, m_step_quotient, m_step_remainder;
 };
 
-Channels channels_of(const TRIVERTEX& v)
-{
-    return {v.Red, v.Green, v.Blue};
-}
+// The colour at d = first, first + 1, ... from vertex a towards vertex b.
+class Shade {
+public:
+    Shade(const TRIVERTEX& a, const TRIVERTEX& b, int64_t first, int64_t span)
+        : m_red(a.Red, b.Red, first, span), m_green(a.Green, b.Green, first, span),
+          m_blue(a.Blue, b.Blue, first, span)
+    {
+    }
+    COLORREF colour() const { return RGB(m_red.byte(), m_green.byte(), m_blue.byte()); }
+    void step()
+    {
+        m_red.step();
+        m_green.step();
+        m_blue.step();
+    }
 
-// The 16-bit channel at `d` of `span` steps from a towards b, truncated; the
-// byte is its high eight bits, so b itself is never reached inside the span.
-uint8_t blend(int64_t a, int64_t b, int64_t d, int64_t span)
-{
-    return uint8_t(((a * (span - d) + b * d) / span) >> 8);
-}
-
-COLORREF colour_at(const Channels& a, const Channels& b, int64_t d, int64_t span)
-{
-    return RGB(blend(a.red, b.red, d, span), blend(a.green, b.green, d, span), blend(a.blue, b.blue, d, span));
-}
+private:
+    Ramp m_red, m_green, m_blue;
+};
 
 void fill_rect(Surface& surface, const TRIVERTEX& p, const TRIVERTEX& q, bool vertical)
 {
@@ -47,17 +77,21 @@ void fill_rect(Surface& surface, const TRIVERTEX& p, const TRIVERTEX& q, bool ve
     if (x0 >= x1 || y0 >= y1)
         return;
 
-    const Channels ca = channels_of(*a), cb = channels_of(*b);
     if (vertical) {
-        for (int y = y0; y < y1; ++y)
-            surface.fill_span(y, x0, x1, colour_at(ca, cb, y - top, bottom - top));
+        Shade shade(*a, *b, y0 - top, bottom - top);
+        for (int y = y0; y < y1; ++y, shade.step())
+            surface.fill_span(y, x0, x1, shade.colour());
         return;
     }
-    for (int x = x0; x < x1; ++x) {
-        const COLORREF colour = colour_at(ca, cb, x - left, right - left);
-        for (int y = y0; y < y1; ++y)
-            surface.set_pixel(x, y, colour);
+    // Every row of a horizontal shade is the same.
+    std::vector<COLORREF> row(size_t(x1 - x0));
+    Shade shade(*a, *b, x0 - left, right - left);
+    for (COLORREF& colour : row) {
+        colour = shade.colour();
+        shade.step();
     }
+    for (int y = y0; y < y1; ++y)
+        surface.put_span(y, x0, row);
 }
 
 } // namespace

@@ -225,14 +225,10 @@ std::shared_ptr<StdPicture> StdPicture::from_surface(const Surface& surface)
 const QImage& StdPicture::image() const
 {
     if (m_image.isNull() && m_snapshot.width() > 0 && m_snapshot.height() > 0) {
-        m_image = QImage(m_snapshot.width(), m_snapshot.height(), QImage::Format_ARGB32);
-        for (int y = 0; y < m_snapshot.height(); ++y) {
-            auto* row = reinterpret_cast<QRgb*>(m_image.scanLine(y));
-            for (int x = 0; x < m_snapshot.width(); ++x) {
-                const COLORREF c = m_snapshot.pixel(x, y);
-                row[x] = qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
-            }
-        }
+        // The surface keeps opaque RGB32 pixels: the conversion is a copy.
+        const QImage pixels(reinterpret_cast<const uchar*>(m_snapshot.pixels().data()), m_snapshot.width(),
+                            m_snapshot.height(), qsizetype(m_snapshot.width()) * 4, QImage::Format_RGB32);
+        m_image = pixels.convertToFormat(QImage::Format_ARGB32);
     }
     return m_image;
 }

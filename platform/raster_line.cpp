@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <utility>
 
 namespace platform {
 
@@ -56,6 +57,16 @@ void walk(Axis major, Axis minor, Plot plot)
     }
 }
 
+// The cells a run covers from `start` up to, not including, `end`, as [first, last), kept
+// within int without moving them across a surface of `extent` cells.
+std::pair<int, int> run_cells(int64_t start, int64_t end, int extent)
+{
+    const int64_t first = end > start ? start : end + 1;
+    const int64_t last = end > start ? end : start + 1;
+    auto keep = [extent](int64_t v) { return int(std::clamp<int64_t>(v, -1, int64_t(extent) + 1)); };
+    return {keep(first), keep(last)};
+}
+
 } // namespace
 
 void raster::stroke_line(Surface& surface, POINT from, POINT to, COLORREF colour)
@@ -64,6 +75,17 @@ void raster::stroke_line(Surface& surface, POINT from, POINT to, COLORREF colour
     const Axis y {from.y, int64_t(to.y) - from.y, surface.height()};
     if (x.delta == 0 && y.delta == 0)
         return;
+    // A level or upright line is one run of the pixels the walk would visit.
+    if (y.delta == 0) {
+        const auto [x0, x1] = run_cells(from.x, to.x, surface.width());
+        surface.fill_span(from.y, x0, x1, colour);
+        return;
+    }
+    if (x.delta == 0) {
+        const auto [y0, y1] = run_cells(from.y, to.y, surface.height());
+        surface.fill_column(from.x, y0, y1, colour);
+        return;
+    }
     // The minor coordinate lies between the two end points, so it fits an int.
     if (std::abs(x.delta) >= std::abs(y.delta))
         walk(x, y, [&](int64_t px, int64_t py) { surface.set_pixel(int(px), int(py), colour); });

@@ -20,9 +20,7 @@ namespace platform {
 
 // The ink of one text, as runs of pixels relative to the text cell's top-left corner.
 struct TextMask {
-    struct Run {
-        int dy, dx0, dx1; // row, columns dx0 <= dx < dx1
-    };
+    using Run = Surface::Run;
     int advance = 0;
     // The part of the ink box the runs cover, relative to the cell's corner: only what a
     // surface showed, so a text far bigger than its surface costs no more than the surface.
@@ -150,12 +148,6 @@ const TextMask* ink_for(const ResolvedFont& font, const char* text, int count, i
     return &mask;
 }
 
-// A coordinate far off the surface, brought into int range without moving it onto it.
-int clamp_to(int64_t v, int limit)
-{
-    return int(std::clamp<int64_t>(v, -1, int64_t(limit) + 1));
-}
-
 } // namespace
 
 // A pixel is ink when the unantialiased glyph covers it; ink becomes the text colour,
@@ -169,17 +161,9 @@ BOOL TextOutA(HDC dc, int x, int y, const char* text, int count)
     const ResolvedFont* font = resolve(*dc);
     if (!font)
         return FALSE;
-    Surface& surface = *dc->surface;
-    const TextMask* mask = ink_for(*font, text, count, x, y, surface);
-    if (!mask)
-        return TRUE;
-    for (const auto& run : mask->runs) {
-        const int64_t row = int64_t(y) + run.dy;
-        if (row < 0 || row >= surface.height())
-            continue;
-        surface.fill_span(int(row), clamp_to(int64_t(x) + run.dx0, surface.width()),
-                          clamp_to(int64_t(x) + run.dx1, surface.width()), dc->text_colour);
-    }
+    const TextMask* mask = ink_for(*font, text, count, x, y, *dc->surface);
+    if (mask)
+        dc->surface->fill_runs(x, y, mask->runs, dc->text_colour);
     return TRUE;
 }
 

@@ -14,6 +14,9 @@
 #include <QPointer>
 #include <QRegion>
 
+#include <algorithm>
+#include <span>
+
 namespace platform::forms {
 
 namespace {
@@ -150,19 +153,23 @@ bool UserControlWidget::event(QEvent* event)
 void UserControlWidget::paintEvent(QPaintEvent*)
 {
     const Surface& surface = m_host.surface();
-    QImage image(surface.width(), surface.height(), QImage::Format_ARGB32);
-    // A transparent control shows its container where the image holds the mask colour.
-    const bool transparent = m_host.BackStyle() == 0;
-    const COLORREF mask = resolve_colour(m_host.MaskColor());
-    for (int y = 0; y < surface.height(); ++y) {
-        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < surface.width(); ++x) {
-            const COLORREF c = surface.pixel(x, y);
-            row[x] = transparent && c == mask ? qRgba(0, 0, 0, 0) : qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
-        }
-    }
+    if (surface.width() == 0 || surface.height() == 0)
+        return;
+    const std::span<const uint32_t> pixels = surface.pixels();
+    const QImage opaque(reinterpret_cast<const uchar*>(pixels.data()), surface.width(), surface.height(),
+                        qsizetype(surface.width()) * 4, QImage::Format_RGB32);
     QPainter painter(this);
-    painter.drawImage(0, 0, image);
+    if (m_host.BackStyle() != 0) {
+        painter.drawImage(0, 0, opaque); // a plain copy
+        return;
+    }
+    // A transparent control shows its container where the image holds the mask colour.
+    if (m_transparent.size() != opaque.size())
+        m_transparent = QImage(opaque.size(), QImage::Format_ARGB32_Premultiplied);
+    const uint32_t mask = Surface::stored(resolve_colour(m_host.MaskColor()));
+    auto* out = reinterpret_cast<uint32_t*>(m_transparent.bits());
+    std::transform(pixels.begin(), pixels.end(), out, [mask](uint32_t p) { return p == mask ? 0u : p; });
+    painter.drawImage(0, 0, m_transparent);
 }
 
 void UserControlWidget::pointer_moved(QPoint global)

@@ -6,6 +6,7 @@
 #include "platform/user_control.h"
 #include "platform/window.h"
 
+#include <QImage>
 #include <QWidget>
 
 #include <cstdint>
@@ -55,6 +56,7 @@ private:
     UserControl& m_host;
     bool m_pressed_inside = false;
     std::map<uint32_t, int16_t> m_keys_down; // X keycode: the code its KeyDown carried
+    QImage m_transparent;                    // the image of a transparent control, kept between paints
 };
 
 } // namespace platform::forms

@@ -31,21 +31,24 @@ TEST_F(ShownButton, ATransparentButtonShowsItsContainerWhereNothingIsDrawn)
         const char* name;
         std::vector<int> fills; // ButtonStyleColors, the last one shown
         QRgb background;        // at a spot of the face that nothing draws on
+        int width = 80;
     };
     const QRgb face = 0xD4D0C8;
     const std::vector<Case> cases = {
         {"transparent from the first paint", {0}, container},
         {"opaque, then transparent", {1, 0}, container},
         {"transparent, then opaque", {0, 1}, face},
+        {"transparent, wider than it was shown before", {0}, container, 120},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        b.UserControl.set_Width(float(c.width * twips_per_pixel));
         for (int fill : c.fills) {
             b.let_ButtonStyleColors(fill);
             show();
         }
         EXPECT_EQ(on_screen(10, 12), c.background);
-        EXPECT_EQ(on_screen(70, 5), c.background);
+        EXPECT_EQ(on_screen(c.width - 10, 5), c.background);
         EXPECT_NE(on_screen(0, 12), container) << "the outline stays";
         window.hide();
     }

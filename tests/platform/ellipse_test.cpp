@@ -28,7 +28,7 @@ Surface drawn(int w, int h, const std::function<void(HDC)>& draw)
 bool blank(const Surface& surface)
 {
     for (auto p : surface.pixels())
-        if (p != white)
+        if (p != Surface::stored(white))
             return false;
     return true;
 }

@@ -53,7 +53,7 @@ int inked(const Surface& surface)
 {
     int count = 0;
     for (auto p : surface.pixels())
-        count += p == ink;
+        count += p == Surface::stored(ink);
     return count;
 }
 

@@ -302,7 +302,7 @@ TEST(Text, LettersStayApartAndBoldMsSansSerifIsBold)
         DeviceContext text_dc(canvas);
         text_dc.font = font("MS Sans Serif", bold);
         TextOutA(&text_dc, 2, 2, "HTML", 4);
-        return std::count(canvas.pixels().begin(), canvas.pixels().end(), 0u);
+        return std::count(canvas.pixels().begin(), canvas.pixels().end(), Surface::stored(0));
     };
     EXPECT_GT(ink_of(true), ink_of(false) * 5 / 4);
 }
