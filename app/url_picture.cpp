@@ -83,35 +83,42 @@ BodyBlocks URLText(const std::string& strURL)
         return body;
     }
     const DWORD read_size = available == 0 ? DEFAULT_READ_SIZE : available;
-    std::vector<uint8_t> buffer(read_size);
+    // Each read goes straight into the block that keeps it: the body is copied once here.
     for (;;) {
+        std::vector<uint8_t>& block = body.emplace_back(read_size);
         DWORD read = 0;
-        InternetReadFile(file, buffer.data(), read_size, &read); // a failed read counts 0
-        if (read == 0)
+        InternetReadFile(file, block.data(), read_size, &read); // a failed read counts 0
+        if (read == 0) {
+            body.pop_back();
             break;
-        body.emplace_back(buffer.begin(), buffer.begin() + read);
+        }
+        block.resize(read);
     }
     InternetCloseHandle(file);
     InternetCloseHandle(internet);
     return body;
 }
 
+std::string download_to_temp_file(const std::string& strURL)
+{
+    // The path first: with no private directory the body would have nowhere to go.
+    const std::string path = temp_picture_path();
+    // The body is let go as soon as it is written, before the file is read back.
+    if (path.empty() || !replace_file(path, URLText(strURL)))
+        return {};
+#ifdef __GLIBC__
+    // The body's blocks are freed by now; their pages go back before the file is read
+    // in as one piece, or the two copies would add up in the process's memory.
+    ::malloc_trim(0);
+#endif
+    return path;
+}
+
 Picture URLPicture(const std::string& strURL)
 {
     try {
-        // The path first: with no private directory the body would have nowhere to go.
-        const std::string path = temp_picture_path();
-        if (path.empty())
-            return forms::LoadPicture();
-        // The body is let go as soon as it is written, before the file is read back.
-        if (!replace_file(path, URLText(strURL)))
-            return forms::LoadPicture();
-#ifdef __GLIBC__
-        // The body's blocks are freed by now; their pages go back before the file is read
-        // in as one piece, or the two copies would add up in the process's memory.
-        ::malloc_trim(0);
-#endif
-        return forms::LoadPicture(path);
+        const std::string path = download_to_temp_file(strURL);
+        return path.empty() ? forms::LoadPicture() : forms::LoadPicture(path);
     } catch (...) {
         return forms::LoadPicture();
     }

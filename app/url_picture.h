@@ -21,6 +21,11 @@ using BodyBlocks = std::vector<std::vector<uint8_t>>;
 // the internet handle, the address or the first size query fails.
 BodyBlocks URLText(const std::string& strURL);
 
+// The download half of URLPicture: the body written to the temporary file, which then
+// holds exactly it. The file's path; empty when there is no private temporary directory
+// (then nothing is requested) or the file cannot be written.
+std::string download_to_temp_file(const std::string& strURL);
+
 // The body written to the temporary file, which then holds exactly it, and the file
 // loaded as a picture (by content: the ".bmp" decides nothing). Any failure gives the
 // empty picture, nullptr, and never an earlier call's picture. Without a private
