@@ -14,7 +14,7 @@ namespace app {
 inline constexpr const char* TEMP_PICTURE_NAME = "img_temp.bmp";
 
 // A body in the blocks it was read in: it grows by a block per read without moving what
-// it holds, so a large body is never held twice on the way to the file.
+// it holds.
 using BodyBlocks = std::vector<std::vector<uint8_t>>;
 
 // The body of the address, byte for byte, whatever the response status; no blocks when
@@ -22,7 +22,7 @@ using BodyBlocks = std::vector<std::vector<uint8_t>>;
 BodyBlocks URLText(const std::string& strURL);
 
 // The download half of URLPicture: the body written to the temporary file, which then
-// holds exactly it. The file's path; empty when there is no private temporary directory
+// holds exactly it, each block as it is read. The file's path; empty when there is no private temporary directory
 // (then nothing is requested) or the file cannot be written.
 std::string download_to_temp_file(const std::string& strURL);
 

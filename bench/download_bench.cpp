@@ -159,6 +159,8 @@ bool run_round(Samples& s, const std::string& url, const std::string& peer_file,
         return true;
     };
     const auto peer = [&] {
+        // A fresh file: a rewritten one is truncated first, which would slow the peer.
+        std::filesystem::remove(peer_file);
         const CurlRun curl = curl_download(url, peer_file);
         QElapsedTimer timer;
         timer.start();
