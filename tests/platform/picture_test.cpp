@@ -66,6 +66,51 @@ TEST(Picture, DecodesByContentAndKeepsTheFile)
     EXPECT_EQ(picture->bytes(), png);
 }
 
+// Whatever layout a reader decodes to, the picture's image is ARGB32 with the pixels Qt
+// decodes, both when the picture keeps its file and when it keeps only its pixels.
+TEST(Picture, ImagesAreArgb32WithThePixelsOfTheFile)
+{
+    QImage colours(6, 4, QImage::Format_RGB32);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 6; ++x)
+            colours.setPixel(x, y, qRgb(40 * x, 60 * y, 200 - 30 * x));
+    QImage indexed(3, 2, QImage::Format_Indexed8);
+    indexed.setColorTable({qRgba(0, 0, 0, 0), qRgb(250, 10, 10), qRgba(10, 20, 250, 128)});
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x)
+            indexed.setPixel(x, y, uint((x + y) % 3));
+    const auto file = [](const QImage& image, const char* format) {
+        QByteArray data;
+        QBuffer buffer(&data);
+        buffer.open(QIODevice::WriteOnly);
+        EXPECT_TRUE(image.save(&buffer, format)) << format;
+        return std::vector<uint8_t>(data.begin(), data.end());
+    };
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> file;
+    };
+    const Case cases[] = {
+        {"JPEG, read as RGB32", file(colours, "JPEG")},
+        {"grey JPEG, read as Grayscale8", file(colours.convertToFormat(QImage::Format_Grayscale8), "JPEG")},
+        {"BMP, read as RGB32", file(colours, "BMP")},
+        {"PNG with alpha, read as ARGB32", test_pictures::png(5, 3, qRgba(10, 200, 30, 90))},
+        {"indexed PNG with clear and half-clear colours", file(indexed, "PNG")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QImage qt = QImage::fromData(c.file.data(), int(c.file.size())).convertToFormat(QImage::Format_ARGB32);
+        ASSERT_FALSE(qt.isNull());
+        for (const Picture& picture : {StdPicture::from_bytes(c.file), StdPicture::loaded_from(c.file)}) {
+            ASSERT_NE(picture, nullptr);
+            EXPECT_EQ(picture->image().format(), QImage::Format_ARGB32);
+            EXPECT_EQ(picture->image(), qt);
+        }
+        EXPECT_EQ(StdPicture::from_bytes(c.file)->bytes(), c.file);
+        EXPECT_TRUE(StdPicture::loaded_from(c.file)->bytes().empty());
+    }
+}
+
 TEST(Picture, BytesThatAreNoPictureGiveNone)
 {
     for (const std::vector<uint8_t>& bad : {std::vector<uint8_t> {}, std::vector<uint8_t>(100, 0x41),
