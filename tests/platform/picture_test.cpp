@@ -24,16 +24,21 @@ std::vector<uint8_t> gif_on_screen(int width, int height)
             0x80, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 0x02, 0x02, 0x44, 0x01, 0x00, 0x3B};
 }
 
-// A plain image of the given size saved by Qt; small files, since every pixel is alike.
-std::vector<uint8_t> saved(int width, int height, QImage::Format format, const char* file_format)
+std::vector<uint8_t> file_of(const QImage& image, const char* file_format)
 {
-    QImage image(width, height, format);
-    image.fill(0);
     QByteArray data;
     QBuffer buffer(&data);
     buffer.open(QIODevice::WriteOnly);
     EXPECT_TRUE(image.save(&buffer, file_format)) << file_format;
     return std::vector<uint8_t>(data.begin(), data.end());
+}
+
+// A plain image of the given size saved by Qt; small files, since every pixel is alike.
+std::vector<uint8_t> saved(int width, int height, QImage::Format format, const char* file_format)
+{
+    QImage image(width, height, format);
+    image.fill(0);
+    return file_of(image, file_format);
 }
 
 // A progressive JPEG of a plain 16 x 16 image, its last scan repeated up to `scans` scans:
@@ -79,23 +84,16 @@ TEST(Picture, ImagesAreArgb32WithThePixelsOfTheFile)
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 3; ++x)
             indexed.setPixel(x, y, uint((x + y) % 3));
-    const auto file = [](const QImage& image, const char* format) {
-        QByteArray data;
-        QBuffer buffer(&data);
-        buffer.open(QIODevice::WriteOnly);
-        EXPECT_TRUE(image.save(&buffer, format)) << format;
-        return std::vector<uint8_t>(data.begin(), data.end());
-    };
     struct Case {
         const char* name;
         std::vector<uint8_t> file;
     };
     const Case cases[] = {
-        {"JPEG, read as RGB32", file(colours, "JPEG")},
-        {"grey JPEG, read as Grayscale8", file(colours.convertToFormat(QImage::Format_Grayscale8), "JPEG")},
-        {"BMP, read as RGB32", file(colours, "BMP")},
+        {"JPEG, read as RGB32", file_of(colours, "JPEG")},
+        {"grey JPEG, read as Grayscale8", file_of(colours.convertToFormat(QImage::Format_Grayscale8), "JPEG")},
+        {"BMP, read as RGB32", file_of(colours, "BMP")},
         {"PNG with alpha, read as ARGB32", test_pictures::png(5, 3, qRgba(10, 200, 30, 90))},
-        {"indexed PNG with clear and half-clear colours", file(indexed, "PNG")},
+        {"indexed PNG with clear and half-clear colours", file_of(indexed, "PNG")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
