@@ -177,8 +177,10 @@ std::optional<StdPicture::Decoded> StdPicture::decode(std::span<const uint8_t> b
         decoded.frames = read_icon_images(bytes, format, icon_size);
     if (decoded.frames.empty() || decoded.frames.front().isNull())
         return std::nullopt;
+    // In place where the layouts allow (a JPEG's RGB32 does): a copy would hold a large
+    // picture's pixels twice.
     for (auto& frame : decoded.frames)
-        frame = frame.convertToFormat(QImage::Format_ARGB32);
+        frame.convertTo(QImage::Format_ARGB32);
     if (decoded.kind == Kind::Cursor)
         decoded.hot_spot = cursor_hot_spot(bytes);
     return decoded;
@@ -201,6 +203,14 @@ std::shared_ptr<StdPicture> StdPicture::from_bytes(std::span<const uint8_t> byte
     if (!decoded)
         return nullptr;
     return made(std::move(*decoded), std::vector<uint8_t>(bytes.begin(), bytes.end()));
+}
+
+std::shared_ptr<StdPicture> StdPicture::loaded_from(std::span<const uint8_t> file)
+{
+    std::optional<Decoded> decoded = decode(file);
+    if (!decoded)
+        return nullptr;
+    return made(std::move(*decoded), {});
 }
 
 std::shared_ptr<StdPicture> StdPicture::from_bytes(std::vector<uint8_t>&& bytes)

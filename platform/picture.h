@@ -35,6 +35,9 @@ public:
     static std::shared_ptr<StdPicture> from_bytes(std::span<const uint8_t> bytes);
     // The same, keeping the file without copying it.
     static std::shared_ptr<StdPicture> from_bytes(std::vector<uint8_t>&& bytes);
+    // The same, keeping only the decoded images, as a picture loaded from a file does: its
+    // bytes, megabytes for a downloaded photo, would sit beside its pixels for nothing.
+    static std::shared_ptr<StdPicture> loaded_from(std::span<const uint8_t> file);
     // A bitmap of the surface's pixels, as a host's finished image.
     static std::shared_ptr<StdPicture> from_surface(const Surface& surface);
 
@@ -52,7 +55,8 @@ public:
     size_t image_count() const { return std::max<size_t>(m_frames.size(), 1); }
     // Cursors only: the hot spot inside the image.
     POINT hot_spot() const { return m_hot_spot; }
-    // The file the picture was decoded from (empty for a surface snapshot).
+    // The file the picture was decoded from (empty for a surface snapshot and a picture
+    // loaded from a file).
     const std::vector<uint8_t>& bytes() const { return m_bytes; }
 
 private:

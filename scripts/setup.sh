@@ -8,7 +8,7 @@ packages=(
   libcurl4-openssl-dev
   fonts-wine
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  libcpp-httplib-dev
+  libcpp-httplib-dev curl time
   xvfb xauth xdotool x11-utils xclip imagemagick iproute2 python3
   desktop-file-utils appstream dpkg-dev
 )

@@ -91,13 +91,15 @@ Picture LoadPicture(const std::string& path)
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in)
         throw RuntimeError(53, "File not found: '" + path + "'");
-    // One read of the whole file: a downloaded picture may be megabytes.
+    // One read of the whole file into a buffer neither zeroed first nor kept: a downloaded
+    // picture may be megabytes.
     const std::streamoff size = in.tellg();
-    std::vector<uint8_t> bytes(size > 0 ? size_t(size) : 0);
+    const size_t length = size > 0 ? size_t(size) : 0;
+    const std::unique_ptr<uint8_t[]> bytes(new uint8_t[length]);
     in.seekg(0);
-    if (!bytes.empty() && !in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size())))
+    if (length > 0 && !in.read(reinterpret_cast<char*>(bytes.get()), std::streamsize(length)))
         throw RuntimeError(53, "File not found: '" + path + "'");
-    Picture picture = StdPicture::from_bytes(std::move(bytes));
+    Picture picture = StdPicture::loaded_from({bytes.get(), length});
     if (!picture)
         throw RuntimeError(ERR_INVALID_PICTURE, "Invalid picture");
     return picture;

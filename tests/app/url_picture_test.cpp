@@ -9,9 +9,11 @@
 #include <QImage>
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -230,6 +232,27 @@ TEST_F(UrlPictureTest, FailuresGiveAnEmptyPictureNeverThePreviousOne)
         EXPECT_FALSE(app::URLPicture(c.url));
         EXPECT_EQ(file_bytes(temp_file()), c.file);
     }
+}
+
+// The file is written block by block as the body is read: a write that fails part-way
+// (here the file size limit) leaves the previous file whole and nothing beside it.
+TEST_F(UrlPictureTest, AFailedWriteLeavesThePreviousFile)
+{
+    ASSERT_TRUE(app::URLPicture(url("/gif")));
+    rlimit saved_limit {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved_limit), 0);
+    const auto saved_signal = std::signal(SIGXFSZ, SIG_IGN); // the write fails instead
+    rlimit small = saved_limit;
+    small.rlim_cur = 1000;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool loaded = bool(app::URLPicture(url("/long"))); // 5000 bytes
+    const bool written = !app::download_to_temp_file(url("/long")).empty();
+    ::setrlimit(RLIMIT_FSIZE, &saved_limit);
+    std::signal(SIGXFSZ, saved_signal);
+    EXPECT_FALSE(loaded);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(file_bytes(temp_file()), tiny_gif);
+    EXPECT_EQ(std::distance(fs::directory_iterator(private_dir()), fs::directory_iterator()), 1);
 }
 
 TEST_F(UrlPictureTest, AnEndlessBodyStopsAtTheCeiling)

@@ -24,16 +24,21 @@ std::vector<uint8_t> gif_on_screen(int width, int height)
             0x80, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 0x02, 0x02, 0x44, 0x01, 0x00, 0x3B};
 }
 
-// A plain image of the given size saved by Qt; small files, since every pixel is alike.
-std::vector<uint8_t> saved(int width, int height, QImage::Format format, const char* file_format)
+std::vector<uint8_t> file_of(const QImage& image, const char* file_format)
 {
-    QImage image(width, height, format);
-    image.fill(0);
     QByteArray data;
     QBuffer buffer(&data);
     buffer.open(QIODevice::WriteOnly);
     EXPECT_TRUE(image.save(&buffer, file_format)) << file_format;
     return std::vector<uint8_t>(data.begin(), data.end());
+}
+
+// A plain image of the given size saved by Qt; small files, since every pixel is alike.
+std::vector<uint8_t> saved(int width, int height, QImage::Format format, const char* file_format)
+{
+    QImage image(width, height, format);
+    image.fill(0);
+    return file_of(image, file_format);
 }
 
 // A progressive JPEG of a plain 16 x 16 image, its last scan repeated up to `scans` scans:
@@ -64,6 +69,44 @@ TEST(Picture, DecodesByContentAndKeepsTheFile)
     EXPECT_EQ(picture->kind(), StdPicture::Kind::Bitmap);
     EXPECT_EQ(picture->Width(), 423); // 16 px in HIMETRIC at 96 dpi
     EXPECT_EQ(picture->bytes(), png);
+}
+
+// Whatever layout a reader decodes to, the picture's image is ARGB32 with the pixels Qt
+// decodes, both when the picture keeps its file and when it keeps only its pixels.
+TEST(Picture, ImagesAreArgb32WithThePixelsOfTheFile)
+{
+    QImage colours(6, 4, QImage::Format_RGB32);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 6; ++x)
+            colours.setPixel(x, y, qRgb(40 * x, 60 * y, 200 - 30 * x));
+    QImage indexed(3, 2, QImage::Format_Indexed8);
+    indexed.setColorTable({qRgba(0, 0, 0, 0), qRgb(250, 10, 10), qRgba(10, 20, 250, 128)});
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x)
+            indexed.setPixel(x, y, uint((x + y) % 3));
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> file;
+    };
+    const Case cases[] = {
+        {"JPEG, read as RGB32", file_of(colours, "JPEG")},
+        {"grey JPEG, read as Grayscale8", file_of(colours.convertToFormat(QImage::Format_Grayscale8), "JPEG")},
+        {"BMP, read as RGB32", file_of(colours, "BMP")},
+        {"PNG with alpha, read as ARGB32", test_pictures::png(5, 3, qRgba(10, 200, 30, 90))},
+        {"indexed PNG with clear and half-clear colours", file_of(indexed, "PNG")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QImage qt = QImage::fromData(c.file.data(), int(c.file.size())).convertToFormat(QImage::Format_ARGB32);
+        ASSERT_FALSE(qt.isNull());
+        for (const Picture& picture : {StdPicture::from_bytes(c.file), StdPicture::loaded_from(c.file)}) {
+            ASSERT_NE(picture, nullptr);
+            EXPECT_EQ(picture->image().format(), QImage::Format_ARGB32);
+            EXPECT_EQ(picture->image(), qt);
+        }
+        EXPECT_EQ(StdPicture::from_bytes(c.file)->bytes(), c.file);
+        EXPECT_TRUE(StdPicture::loaded_from(c.file)->bytes().empty());
+    }
 }
 
 TEST(Picture, BytesThatAreNoPictureGiveNone)

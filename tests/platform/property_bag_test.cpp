@@ -231,14 +231,19 @@ TEST(PropertyBagStoredForm, EmptyAndSingleEntrySetsRoundTrip)
 
 TEST(PropertyBagStoredForm, SnapshotPictureIsKeptAsAFile)
 {
+    // Neither a host's snapshot nor a picture loaded from a file keeps a file of its own.
     Surface surface;
     surface.reset(3, 2, RGB(10, 20, 30));
-    PropertyBag bag;
-    bag.WriteProperty("Picture", StdPicture::from_surface(surface), Nothing {});
-    const Picture back = PropertyBag::from_stored(bag.stored_form()).ReadProperty("Picture").to_picture();
-    ASSERT_TRUE(back);
-    EXPECT_EQ(back->pixel_width(), 3);
-    EXPECT_EQ(back->image().pixel(2, 1), qRgb(10, 20, 30));
+    const Picture pictures[] = {StdPicture::from_surface(surface),
+                                StdPicture::loaded_from(test_pictures::png(3, 2, qRgb(10, 20, 30)))};
+    for (const Picture& picture : pictures) {
+        PropertyBag bag;
+        bag.WriteProperty("Picture", picture, Nothing {});
+        const Picture back = PropertyBag::from_stored(bag.stored_form()).ReadProperty("Picture").to_picture();
+        ASSERT_TRUE(back);
+        EXPECT_EQ(back->pixel_width(), 3);
+        EXPECT_EQ(back->image().pixel(2, 1), qRgb(10, 20, 30));
+    }
 }
 
 TEST(PropertyBagKeys, AreKeptInLowerCaseAndFoundWhateverTheirCase)
