@@ -329,6 +329,11 @@ Forms::~Forms()
 
 void Forms::add(std::string name, WindowDefinition definition, CodeFactory code)
 {
+    add(std::move(name), DefinitionSource([d = std::move(definition)] { return d; }), std::move(code));
+}
+
+void Forms::add(std::string name, DefinitionSource definition, CodeFactory code)
+{
     m_entries[std::move(name)] = Entry {std::move(definition), std::move(code), nullptr};
 }
 
@@ -356,7 +361,7 @@ Form& Forms::operator[](std::string_view name)
         throw RuntimeError(424, "No window named '" + std::string(name) + "'");
     Entry& entry = it->second;
     if (!entry.loaded) {
-        entry.loaded = std::make_unique<Form>(*this, entry.definition);
+        entry.loaded = std::make_unique<Form>(*this, entry.definition());
         Form& form = *entry.loaded;
         if (m_ended) {
             // Nothing brings a window back once the main window has gone.

@@ -117,6 +117,29 @@ TEST_F(FormsTest, UnloadThenUseReloadsFromTheDefinition)
     forms.collect();
 }
 
+TEST_F(FormsTest, AWindowReadsItsDefinitionOnlyWhenItLoads)
+{
+    int reads = 0;
+    forms.add("Lazy", Forms::DefinitionSource([&reads] {
+                  ++reads;
+                  return parse_window_definition("form Lazy\n    label Label1\n        Caption = \"read\"\n    end\nend\n");
+              }),
+              nullptr);
+    EXPECT_EQ(reads, 0);
+    EXPECT_EQ(forms["Lazy"].label("Label1").Caption(), "read");
+    forms["Lazy"].label("Label1");
+    EXPECT_EQ(reads, 1);
+    ASSERT_TRUE(forms["Lazy"].Unload());
+    forms["Lazy"];
+    EXPECT_EQ(reads, 2);
+    forms.collect();
+
+    forms.add("Unreadable", Forms::DefinitionSource([]() -> WindowDefinition { throw DefinitionError("damaged"); }),
+              nullptr);
+    EXPECT_THROW(forms["Unreadable"], DefinitionError);
+    EXPECT_FALSE(forms.is_loaded("Unreadable"));
+}
+
 TEST_F(FormsTest, UnloadCanBeCancelled)
 {
     forms["Main"].Show();
