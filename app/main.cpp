@@ -4,10 +4,14 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QThreadPool>
 
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
+    // Qt splits the drawing of a large picture over its thread pool, starting a thread per core
+    // for the first window; one is plenty for windows of this size.
+    QThreadPool::globalInstance()->setMaxThreadCount(1);
     platform::forms::Forms forms;
     forms.set_on_main_unloaded([] { QApplication::quit(); });
     try {
