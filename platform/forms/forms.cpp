@@ -4,6 +4,7 @@
 
 #include "platform/errors.h"
 #include "platform/colour.h"
+#include "platform/font_engine.h"
 #include "platform/forms/form_widget.h"
 #include "platform/forms/tooltip.h"
 
@@ -22,6 +23,7 @@
 #include <cmath>
 #include <fstream>
 #include <iterator>
+#include <utility>
 
 namespace platform::forms {
 
@@ -146,9 +148,15 @@ Form::~Form()
 
 void Form::build(const WindowDefinition& definition)
 {
+    bool control_font = false;
     for (const auto& d : definition.children) {
-        if (d.kind == "textbox")
+        if (d.kind == "textbox") {
+            // A text box lays its text out as it is made, in the font it inherits: without the
+            // controls' own, the desktop's font would be loaded just for that.
+            if (!std::exchange(control_font, true))
+                m_widget->client()->setFont(qt_font_for(StdFont {}));
             m_controls.push_back(std::make_unique<TextBox>(*this, d));
+        }
         else if (d.kind == "label")
             m_controls.push_back(std::make_unique<Label>(*this, d));
         else if (d.kind == "image")
