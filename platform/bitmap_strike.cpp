@@ -33,10 +33,11 @@ std::optional<StrikeGlyph> decode(const QByteArray& data, qsizetype at, const Me
     const qsizetype row_bits = byte_aligned ? (m.width + 7) / 8 * 8 : m.width;
     if (at < 0 || at + (row_bits * m.height + 7) / 8 > data.size())
         return std::nullopt;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(data.constData()) + at;
     for (int y = 0; y < m.height; ++y) {
         for (int x = 0; x < m.width; ++x) {
             const qsizetype bit = row_bits * y + x;
-            glyph.ink[size_t(y * m.width + x)] = (uint8_t(data[at + bit / 8]) >> (7 - bit % 8)) & 1;
+            glyph.ink[size_t(y * m.width + x)] = (bytes[bit / 8] >> (7 - bit % 8)) & 1;
         }
     }
     return glyph;
@@ -180,16 +181,6 @@ std::vector<Strike> read_strikes(const sfnt::Tables& font)
     }
     std::sort(strikes.begin(), strikes.end(), [](const Strike& a, const Strike& b) { return a.ppem < b.ppem; });
     return strikes;
-}
-
-StrikeGlyph emboldened(const StrikeGlyph& glyph)
-{
-    StrikeGlyph bold {glyph.width + 1, glyph.height, glyph.left, glyph.top, glyph.advance + 1, {}};
-    bold.ink.resize(size_t(bold.width) * size_t(bold.height));
-    for (int y = 0; y < bold.height; ++y)
-        for (int x = 0; x < bold.width; ++x)
-            bold.ink[size_t(y * bold.width + x)] = glyph.at(x, y) || glyph.at(x - 1, y);
-    return bold;
 }
 
 } // namespace platform

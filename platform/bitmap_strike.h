@@ -1,6 +1,5 @@
 #pragma once
-// The monochrome bitmap strikes of an sfnt font (its EBLC and EBDT tables), and the bold
-// that GDI makes of a raster face.
+// The monochrome bitmap strikes of an sfnt font (its EBLC and EBDT tables).
 
 #include "platform/sfnt.h"
 
@@ -33,9 +32,5 @@ struct Strike {
 // Every 1-bit strike with glyphs, smallest first; glyphs in formats not read here, or whose
 // data lies past the tables, are left out.
 std::vector<Strike> read_strikes(const sfnt::Tables& font);
-
-// GDI's bold of a bitmap glyph: the glyph and itself one pixel to the right, one pixel
-// wider, advancing one pixel more.
-StrikeGlyph emboldened(const StrikeGlyph& glyph);
 
 } // namespace platform
