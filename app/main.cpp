@@ -1,6 +1,7 @@
 // Velmora: the program starts with its splash window and ends with its main window.
 
 #include "app/program.h"
+#include "platform/font_engine.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -8,6 +9,8 @@
 
 int main(int argc, char** argv)
 {
+    // Beside the application's start, which mostly waits on the display.
+    platform::prepare_fonts();
     QApplication application(argc, argv);
     // Qt splits the drawing of a large picture over its thread pool, starting a thread per core
     // for the first window; one is plenty for windows of this size.

@@ -220,17 +220,19 @@ struct Series {
     std::string spread(const char* unit) const
     {
         char text[96];
-        std::snprintf(text, sizeof text, "%.1f %s (quartiles %.1f–%.1f)", median(), unit, quantile(values, 0.25),
-                      quantile(values, 0.75));
+        std::snprintf(text, sizeof text, "%.2f%s%s (quartiles %.2f–%.2f)", median(), *unit ? " " : "", unit,
+                      quantile(values, 0.25), quantile(values, 0.75));
         return text;
     }
 };
 
 struct Results {
     Series first_pixels, handed_over, rss_mb, anonymous_mb, file_mb;
+    std::vector<double> order; // first pixels by run, failed runs as 0
 
     void add(const Run& run)
     {
+        order.push_back(run.painted_ms.front());
         first_pixels.add(run.painted_ms.front());
         if (run.painted_ms.size() > 1)
             handed_over.add(run.painted_ms[1] - run.painted_ms[0]);
@@ -291,6 +293,7 @@ int main(int argc, char** argv)
                 const std::optional<Run> run = watcher.run(is_ours ? ours : peer, idle_ms);
                 if (!run) {
                     ++failed;
+                    (is_ours ? our_results : peer_results).order.push_back(0);
                     continue;
                 }
                 (is_ours ? our_results : peer_results).add(*run);
@@ -309,6 +312,14 @@ int main(int argc, char** argv)
         std::printf("start to first pixels: ours %s, peer %s, ratio %.2f\n",
                     our_results.first_pixels.spread("ms").c_str(), peer_results.first_pixels.spread("ms").c_str(),
                     our_results.first_pixels.median() / peer_results.first_pixels.median());
+        // The two starts of one run meet the same load on the machine.
+        Series paired;
+        for (size_t i = 0; i < our_results.order.size() && i < peer_results.order.size(); ++i)
+            if (our_results.order[i] > 0 && peer_results.order[i] > 0)
+                paired.add(our_results.order[i] / peer_results.order[i]);
+        std::printf("  ratio within each run: %s; fastest starts: ours %.1f ms, peer %.1f ms\n",
+                    paired.spread("").c_str(), quantile(our_results.first_pixels.values, 0),
+                    quantile(peer_results.first_pixels.values, 0));
         if (!our_results.handed_over.values.empty())
             std::printf("first window to next window: ours %s\n", our_results.handed_over.spread("ms").c_str());
         std::printf("idle RSS: ours %s, peer %s, ratio %.2f\n", our_results.rss_mb.spread("MB").c_str(),

@@ -10,9 +10,12 @@
 #include <QFontMetrics>
 #include <QRawFont>
 
+#include <fontconfig/fontconfig.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <future>
 #include <mutex>
 #include <optional>
 #include <vector>
@@ -113,9 +116,17 @@ RasterFaces& raster_faces()
     return faces;
 }
 
+std::future<void>& preparation()
+{
+    static std::future<void> prepared;
+    return prepared;
+}
+
 void register_bundled_fonts()
 {
     static const bool registered = [] {
+        if (preparation().valid())
+            preparation().wait();
         for (const char* path : bundled_fonts)
             QFontDatabase::addApplicationFont(QString::fromLatin1(path)); // -1 when absent: fontconfig decides
         return true;
@@ -179,6 +190,15 @@ std::optional<CellMetrics> os2_metrics(const QByteArray& os2, int units_per_em, 
 }
 
 } // namespace
+
+void prepare_fonts()
+{
+    if (!preparation().valid())
+        preparation() = std::async(std::launch::async, [] {
+            FcInit();
+            raster_faces();
+        });
+}
 
 QFont qt_font_for(const StdFont& font)
 {
