@@ -156,12 +156,12 @@ void read_subtables(const QByteArray& eblc, const QByteArray& ebdt, qsizetype ar
 
 } // namespace
 
-std::vector<Strike> read_strikes(const sfnt::Tables& font)
+std::vector<StrikeRecord> strike_records(const sfnt::Tables& font)
 {
-    std::vector<Strike> strikes;
-    const auto eblc_it = font.find("EBLC"), ebdt_it = font.find("EBDT");
-    if (eblc_it == font.end() || ebdt_it == font.end())
-        return strikes;
+    std::vector<StrikeRecord> records;
+    const auto eblc_it = font.find("EBLC");
+    if (eblc_it == font.end() || font.find("EBDT") == font.end())
+        return records;
     const QByteArray& eblc = eblc_it->second;
     const auto sizes = u32_at(eblc, 4);
     for (uint32_t i = 0; sizes && i < *sizes; ++i) {
@@ -174,12 +174,30 @@ std::vector<Strike> read_strikes(const sfnt::Tables& font)
         // The subtable array lies within the strike's index tables, or the record is damaged.
         if (*depth != 1 || uint64_t(*count) * 8 > *size)
             continue;
-        Strike strike {*ppem, int(int8_t(*ascent)), -int(int8_t(*descent)), {}};
-        read_subtables(eblc, ebdt_it->second, qsizetype(*array), *count, strike);
+        records.push_back({*ppem, int(int8_t(*ascent)), -int(int8_t(*descent)), qsizetype(*array), *count});
+    }
+    std::sort(records.begin(), records.end(),
+              [](const StrikeRecord& a, const StrikeRecord& b) { return a.ppem < b.ppem; });
+    return records;
+}
+
+Strike read_strike(const sfnt::Tables& font, const StrikeRecord& record)
+{
+    Strike strike {record.ppem, record.ascent, record.descent, {}};
+    const auto eblc = font.find("EBLC"), ebdt = font.find("EBDT");
+    if (eblc != font.end() && ebdt != font.end())
+        read_subtables(eblc->second, ebdt->second, record.index, record.subtables, strike);
+    return strike;
+}
+
+std::vector<Strike> read_strikes(const sfnt::Tables& font)
+{
+    std::vector<Strike> strikes;
+    for (const StrikeRecord& record : strike_records(font)) {
+        Strike strike = read_strike(font, record);
         if (!strike.glyphs.empty())
             strikes.push_back(std::move(strike));
     }
-    std::sort(strikes.begin(), strikes.end(), [](const Strike& a, const Strike& b) { return a.ppem < b.ppem; });
     return strikes;
 }
 

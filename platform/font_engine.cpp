@@ -53,7 +53,8 @@ QString raster_family(int ppem)
 
 // MS Sans Serif is a raster face: Qt would draw only its first strike, and no bold of it. Each
 // strike's regular and bold is made and registered the first time a font asks for it: a window
-// uses one or two of the six, and making one takes a millisecond.
+// uses one or two of the six. Only the records are kept; a strike's glyphs are read to make a
+// face and let go.
 class RasterFaces {
 public:
     RasterFaces()
@@ -62,27 +63,27 @@ public:
         if (!file.open(QIODevice::ReadOnly))
             return;
         m_tables = sfnt::read_tables(file.readAll());
-        m_strikes = read_strikes(m_tables);
-        m_state.assign(m_strikes.size(), {});
+        m_records = strike_records(m_tables);
+        m_state.assign(m_records.size(), {});
     }
 
     // GDI draws a raster face at the largest strike whose character height does not exceed the
     // one asked for, else at its smallest. (Past twice the largest it scales a strike up; no
-    // window here asks for that.) A strike that cannot be made is passed over.
+    // window here asks for that.) A strike that cannot be made, or has no glyphs, is passed over.
     std::optional<RasterFace> face_for(int pixels, bool bold)
     {
         std::lock_guard lock(m_mutex);
         for (;;) {
             std::optional<size_t> chosen;
-            for (size_t i = 0; i < m_strikes.size(); ++i)
-                if (!m_state[i].failed && (!chosen || m_strikes[i].ascent <= pixels))
+            for (size_t i = 0; i < m_records.size(); ++i)
+                if (!m_state[i].failed && (!chosen || m_records[i].ascent <= pixels))
                     chosen = i;
             if (!chosen)
                 return std::nullopt;
-            const Strike& strike = m_strikes[*chosen];
-            const QString family = raster_family(strike.ppem);
+            const StrikeRecord& record = m_records[*chosen];
+            const QString family = raster_family(record.ppem);
             if (made(*chosen, family, bold))
-                return RasterFace {strike.ppem, strike.ascent, family};
+                return RasterFace {record.ppem, record.ascent, family};
         }
     }
 
@@ -96,7 +97,9 @@ private:
     {
         State& state = m_state[strike];
         if (!state.made[bold]) {
-            if (QFontDatabase::addApplicationFontFromData(strike_font(m_tables, m_strikes[strike], family, bold)) < 0)
+            const Strike glyphs = read_strike(m_tables, m_records[strike]);
+            if (glyphs.glyphs.empty() ||
+                QFontDatabase::addApplicationFontFromData(strike_font(m_tables, glyphs, family, bold)) < 0)
                 state.failed = true;
             else
                 state.made[bold] = true;
@@ -105,7 +108,7 @@ private:
     }
 
     sfnt::Tables m_tables;
-    std::vector<Strike> m_strikes; // smallest first
+    std::vector<StrikeRecord> m_records; // smallest first
     std::vector<State> m_state;
     std::mutex m_mutex;
 };
