@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <utility>
 
@@ -77,13 +78,22 @@ void use_russian_texts()
 
 Picture embedded_picture(const std::string& name)
 {
-    if (name.empty())
-        return nullptr;
+    return embedded_picture_later(name).get();
+}
+
+std::future<Picture> embedded_picture_later(const std::string& name)
+{
     QFile file(QStringLiteral(":/pictures/") + q(name));
-    if (!file.open(QIODevice::ReadOnly))
-        return nullptr;
-    const QByteArray bytes = file.readAll();
-    return StdPicture::from_bytes({reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size())});
+    if (name.empty() || !file.open(QIODevice::ReadOnly)) {
+        std::promise<Picture> none;
+        none.set_value(nullptr);
+        return none.get_future();
+    }
+    auto decode = [bytes = file.readAll()] {
+        return StdPicture::from_bytes({reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size())});
+    };
+    // Deferred, decoded when taken, where no thread can be had.
+    return std::async(std::launch::async | std::launch::deferred, std::move(decode));
 }
 
 Picture LoadPicture(const std::string& path)
@@ -120,8 +130,8 @@ Form::Form(Forms& forms, const WindowDefinition& definition)
         palette.setColor(QPalette::Window, QColor(GetRValue(c), GetGValue(c), GetBValue(c)));
         m_widget->client()->setPalette(palette);
     }
-    if (Picture background = embedded_picture(definition.picture("Picture")))
-        m_widget->set_background(background->image());
+    // The background, the largest picture, is decoded while the controls are made.
+    std::future<Picture> background = embedded_picture_later(definition.picture("Picture"));
     if (Picture icon = embedded_picture(definition.picture("Icon")))
         m_widget->setWindowIcon(QIcon(QPixmap::fromImage(icon->image())));
     m_widget->set_close_handler([this] { return Unload(); });
@@ -135,6 +145,8 @@ Form::Form(Forms& forms, const WindowDefinition& definition)
         destroy_window(m_window);
         throw;
     }
+    if (Picture picture = background.get())
+        m_widget->set_background(picture->image());
 }
 
 Form::~Form()

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <future>
 #include <map>
 #include <memory>
 #include <string>
@@ -310,5 +311,7 @@ private:
 Picture LoadPicture(const std::string& path = {});
 // An embedded picture of the window definitions (":/pictures/NAME"), or none.
 Picture embedded_picture(const std::string& name);
+// The same, decoded on a thread of its own meanwhile.
+std::future<Picture> embedded_picture_later(const std::string& name);
 
 } // namespace platform::forms
