@@ -19,6 +19,10 @@
 #include <QTimer>
 #include <QTranslator>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include <algorithm>
 #include <cmath>
 #include <fstream>
@@ -419,7 +423,15 @@ void Forms::unloaded(Form& form)
 
 void Forms::collect()
 {
+    if (m_graveyard.empty())
+        return;
     m_graveyard.clear();
+#ifdef __GLIBC__
+    // A window's pictures and controls leave free pages among those still in use (the splash's,
+    // about 200 KB): give them back to the system rather than keep them for a window that may
+    // never come.
+    malloc_trim(0);
+#endif
 }
 
 int Forms::MsgBox(const std::string& prompt, int flags, const std::string& title)
