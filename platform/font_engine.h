@@ -23,8 +23,8 @@ struct CellMetrics {
 QFont qt_font_for(const StdFont& font);
 
 // Starts on a thread of its own what the first font needs and takes milliseconds: the
-// desktop's font configuration, and the strikes of MS Sans Serif. The first font waits for
-// it; without this, the first font does it all itself.
+// desktop's font configuration, and MS Sans Serif's file and strike records. The first font
+// waits for it; without this, the first font does it all itself.
 void prepare_fonts();
 
 // From the font's own Windows metrics (VDMX, else OS/2 win ascent and descent),
