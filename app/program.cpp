@@ -19,9 +19,18 @@ namespace app {
 using platform::forms::Form;
 using platform::forms::FormCode;
 
+namespace {
+
+QString resource_of(const std::string& name)
+{
+    return QStringLiteral(":/windows/%1.window").arg(QString::fromStdString(name));
+}
+
+} // namespace
+
 platform::WindowDefinition embedded_definition(const std::string& name)
 {
-    QFile file(QStringLiteral(":/windows/%1.window").arg(QString::fromStdString(name)));
+    QFile file(resource_of(name));
     if (!file.open(QIODevice::ReadOnly))
         throw platform::DefinitionError("no window definition for " + name);
     const QByteArray bytes = file.readAll();
@@ -29,6 +38,15 @@ platform::WindowDefinition embedded_definition(const std::string& name)
 }
 
 namespace {
+
+// A window's definition, parsed each time the window loads. A definition missing from the
+// program fails at start, as before anything shows.
+platform::forms::Forms::DefinitionSource embedded(const std::string& name)
+{
+    if (!QFile::exists(resource_of(name)))
+        throw platform::DefinitionError("no window definition for " + name);
+    return [name] { return embedded_definition(name); };
+}
 
 template <typename Code>
 platform::forms::Forms::CodeFactory code_of()
@@ -61,14 +79,14 @@ std::unique_ptr<platform::UserControlHandlers> make_button(Form& form, const pla
 void register_program(platform::forms::Forms& forms)
 {
     forms.add_control_kind("ww", make_button);
-    forms.add("Form8", embedded_definition("Form8"), code_of<SplashWindow>());
-    forms.add("Form1", embedded_definition("Form1"), code_of<MainWindow>());
-    forms.add("Form2", embedded_definition("Form2"), code_of<ButtonCodeWindow>());
-    forms.add("Form3", embedded_definition("Form3"), code_of<ScreenshotWindow>());
-    forms.add("Form4", embedded_definition("Form4"), code_of<InformationWindow>());
-    forms.add("Form5", embedded_definition("Form5"), code_of<UserbarWindow>());
-    forms.add("Form6", embedded_definition("Form6"), code_of<IpButtonWindow>());
-    forms.add("Form7", embedded_definition("Form7"), code_of<SearchWindow>());
+    forms.add("Form8", embedded("Form8"), code_of<SplashWindow>());
+    forms.add("Form1", embedded("Form1"), code_of<MainWindow>());
+    forms.add("Form2", embedded("Form2"), code_of<ButtonCodeWindow>());
+    forms.add("Form3", embedded("Form3"), code_of<ScreenshotWindow>());
+    forms.add("Form4", embedded("Form4"), code_of<InformationWindow>());
+    forms.add("Form5", embedded("Form5"), code_of<UserbarWindow>());
+    forms.add("Form6", embedded("Form6"), code_of<IpButtonWindow>());
+    forms.add("Form7", embedded("Form7"), code_of<SearchWindow>());
     forms.set_main("Form1");
 }
 

@@ -14,9 +14,10 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION web)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Read at run time: the window fonts, the X platform plugin, Qt's own Russian texts, the opener of
-# addresses, and the certificates for services that redirect to https.
+# Read at run time: libcurl (opened at the first download), the window fonts, the X platform
+# plugin, Qt's own Russian texts, the opener of addresses, and the certificates for services that
+# redirect to https.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-  "fonts-wine, qt6-qpa-plugins, qt6-translations-l10n, xdg-utils, ca-certificates")
+  "libcurl4, fonts-wine, qt6-qpa-plugins, qt6-translations-l10n, xdg-utils, ca-certificates")
 
 include(CPack)

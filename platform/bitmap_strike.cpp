@@ -33,10 +33,11 @@ std::optional<StrikeGlyph> decode(const QByteArray& data, qsizetype at, const Me
     const qsizetype row_bits = byte_aligned ? (m.width + 7) / 8 * 8 : m.width;
     if (at < 0 || at + (row_bits * m.height + 7) / 8 > data.size())
         return std::nullopt;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(data.constData()) + at;
     for (int y = 0; y < m.height; ++y) {
         for (int x = 0; x < m.width; ++x) {
             const qsizetype bit = row_bits * y + x;
-            glyph.ink[size_t(y * m.width + x)] = (uint8_t(data[at + bit / 8]) >> (7 - bit % 8)) & 1;
+            glyph.ink[size_t(y * m.width + x)] = (bytes[bit / 8] >> (7 - bit % 8)) & 1;
         }
     }
     return glyph;
@@ -155,12 +156,12 @@ void read_subtables(const QByteArray& eblc, const QByteArray& ebdt, qsizetype ar
 
 } // namespace
 
-std::vector<Strike> read_strikes(const sfnt::Tables& font)
+std::vector<StrikeRecord> strike_records(const sfnt::Tables& font)
 {
-    std::vector<Strike> strikes;
-    const auto eblc_it = font.find("EBLC"), ebdt_it = font.find("EBDT");
-    if (eblc_it == font.end() || ebdt_it == font.end())
-        return strikes;
+    std::vector<StrikeRecord> records;
+    const auto eblc_it = font.find("EBLC");
+    if (eblc_it == font.end() || font.find("EBDT") == font.end())
+        return records;
     const QByteArray& eblc = eblc_it->second;
     const auto sizes = u32_at(eblc, 4);
     for (uint32_t i = 0; sizes && i < *sizes; ++i) {
@@ -173,23 +174,31 @@ std::vector<Strike> read_strikes(const sfnt::Tables& font)
         // The subtable array lies within the strike's index tables, or the record is damaged.
         if (*depth != 1 || uint64_t(*count) * 8 > *size)
             continue;
-        Strike strike {*ppem, int(int8_t(*ascent)), -int(int8_t(*descent)), {}};
-        read_subtables(eblc, ebdt_it->second, qsizetype(*array), *count, strike);
+        records.push_back({*ppem, int(int8_t(*ascent)), -int(int8_t(*descent)), qsizetype(*array), *count});
+    }
+    std::sort(records.begin(), records.end(),
+              [](const StrikeRecord& a, const StrikeRecord& b) { return a.ppem < b.ppem; });
+    return records;
+}
+
+Strike read_strike(const sfnt::Tables& font, const StrikeRecord& record)
+{
+    Strike strike {record.ppem, record.ascent, record.descent, {}};
+    const auto eblc = font.find("EBLC"), ebdt = font.find("EBDT");
+    if (eblc != font.end() && ebdt != font.end())
+        read_subtables(eblc->second, ebdt->second, record.index, record.subtables, strike);
+    return strike;
+}
+
+std::vector<Strike> read_strikes(const sfnt::Tables& font)
+{
+    std::vector<Strike> strikes;
+    for (const StrikeRecord& record : strike_records(font)) {
+        Strike strike = read_strike(font, record);
         if (!strike.glyphs.empty())
             strikes.push_back(std::move(strike));
     }
-    std::sort(strikes.begin(), strikes.end(), [](const Strike& a, const Strike& b) { return a.ppem < b.ppem; });
     return strikes;
-}
-
-StrikeGlyph emboldened(const StrikeGlyph& glyph)
-{
-    StrikeGlyph bold {glyph.width + 1, glyph.height, glyph.left, glyph.top, glyph.advance + 1, {}};
-    bold.ink.resize(size_t(bold.width) * size_t(bold.height));
-    for (int y = 0; y < bold.height; ++y)
-        for (int x = 0; x < bold.width; ++x)
-            bold.ink[size_t(y * bold.width + x)] = glyph.at(x, y) || glyph.at(x - 1, y);
-    return bold;
 }
 
 } // namespace platform

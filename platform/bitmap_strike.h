@@ -1,6 +1,5 @@
 #pragma once
-// The monochrome bitmap strikes of an sfnt font (its EBLC and EBDT tables), and the bold
-// that GDI makes of a raster face.
+// The monochrome bitmap strikes of an sfnt font (its EBLC and EBDT tables).
 
 #include "platform/sfnt.h"
 
@@ -30,12 +29,24 @@ struct Strike {
     std::map<int, StrikeGlyph> glyphs;
 };
 
-// Every 1-bit strike with glyphs, smallest first; glyphs in formats not read here, or whose
-// data lies past the tables, are left out.
-std::vector<Strike> read_strikes(const sfnt::Tables& font);
+// Where a 1-bit strike lies in the font, with its size: enough to choose one before
+// reading its glyphs.
+struct StrikeRecord {
+    int ppem = 0;
+    int ascent = 0;
+    int descent = 0;
+    qsizetype index = 0;   // of its subtable array in EBLC
+    uint32_t subtables = 0;
+};
 
-// GDI's bold of a bitmap glyph: the glyph and itself one pixel to the right, one pixel
-// wider, advancing one pixel more.
-StrikeGlyph emboldened(const StrikeGlyph& glyph);
+// The 1-bit strikes' records, smallest first; a damaged record ends the list.
+std::vector<StrikeRecord> strike_records(const sfnt::Tables& font);
+
+// The strike's glyphs; glyphs in formats not read here, or whose data lies past the tables,
+// are left out.
+Strike read_strike(const sfnt::Tables& font, const StrikeRecord& record);
+
+// Every 1-bit strike with glyphs, smallest first.
+std::vector<Strike> read_strikes(const sfnt::Tables& font);
 
 } // namespace platform

@@ -10,9 +10,13 @@
 #include <QFontMetrics>
 #include <QRawFont>
 
+#include <fontconfig/fontconfig.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <future>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -33,7 +37,7 @@ constexpr const char* bundled_fonts[] = {
 };
 constexpr const char* ms_sans_serif_file = "/usr/share/wine/fonts/ms_sans_serif.ttf";
 
-// A bitmap strike of MS Sans Serif, registered as an outline font of its own, regular and bold.
+// A bitmap strike of MS Sans Serif, registered as an outline font of its own.
 struct RasterFace {
     int ppem = 0; // the cell height
     // The cell less its internal leading, which the file does not keep; in this face the
@@ -47,53 +51,90 @@ QString raster_family(int ppem)
     return QStringLiteral("MS Sans Serif %1px").arg(ppem);
 }
 
-// MS Sans Serif is a raster face: Qt would draw only its first strike, and no bold of it.
-// Smallest first.
-std::vector<RasterFace> register_raster_faces()
-{
-    QFile file(QString::fromLatin1(ms_sans_serif_file));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const sfnt::Tables tables = sfnt::read_tables(file.readAll());
-    std::vector<RasterFace> faces;
-    for (const Strike& strike : read_strikes(tables)) {
-        const QString family = raster_family(strike.ppem);
-        int failed = 0;
-        for (bool bold : {false, true})
-            failed += QFontDatabase::addApplicationFontFromData(strike_font(tables, strike, family, bold)) < 0;
-        if (failed == 0)
-            faces.push_back({strike.ppem, strike.ascent, family});
+// MS Sans Serif is a raster face: Qt would draw only its first strike, and no bold of it. Each
+// strike's regular and bold is made and registered the first time a font asks for it: a window
+// uses one or two of the six. Only the records are kept; a strike's glyphs are read to make a
+// face and let go.
+class RasterFaces {
+public:
+    RasterFaces()
+    {
+        QFile file(QString::fromLatin1(ms_sans_serif_file));
+        if (!file.open(QIODevice::ReadOnly))
+            return;
+        m_tables = sfnt::read_tables(file.readAll());
+        m_records = strike_records(m_tables);
+        m_state.assign(m_records.size(), {});
     }
+
+    // GDI draws a raster face at the largest strike whose character height does not exceed the
+    // one asked for, else at its smallest. (Past twice the largest it scales a strike up; no
+    // window here asks for that.) A strike that cannot be made, or has no glyphs, is passed over.
+    std::optional<RasterFace> face_for(int pixels, bool bold)
+    {
+        std::lock_guard lock(m_mutex);
+        for (;;) {
+            std::optional<size_t> chosen;
+            for (size_t i = 0; i < m_records.size(); ++i)
+                if (!m_state[i].failed && (!chosen || m_records[i].ascent <= pixels))
+                    chosen = i;
+            if (!chosen)
+                return std::nullopt;
+            const StrikeRecord& record = m_records[*chosen];
+            const QString family = raster_family(record.ppem);
+            if (made(*chosen, family, bold))
+                return RasterFace {record.ppem, record.ascent, family};
+        }
+    }
+
+private:
+    struct State {
+        bool made[2] = {false, false}; // regular, bold
+        bool failed = false;
+    };
+
+    bool made(size_t strike, const QString& family, bool bold)
+    {
+        State& state = m_state[strike];
+        if (!state.made[bold]) {
+            const Strike glyphs = read_strike(m_tables, m_records[strike]);
+            if (glyphs.glyphs.empty() ||
+                QFontDatabase::addApplicationFontFromData(strike_font(m_tables, glyphs, family, bold)) < 0)
+                state.failed = true;
+            else
+                state.made[bold] = true;
+        }
+        return state.made[bold];
+    }
+
+    sfnt::Tables m_tables;
+    std::vector<StrikeRecord> m_records; // smallest first
+    std::vector<State> m_state;
+    std::mutex m_mutex;
+};
+
+RasterFaces& raster_faces()
+{
+    static RasterFaces faces;
     return faces;
 }
 
-const std::vector<RasterFace>& raster_faces()
+std::future<void>& preparation()
 {
-    static const std::vector<RasterFace> faces = register_raster_faces();
-    return faces;
+    static std::future<void> prepared;
+    return prepared;
 }
 
 void register_bundled_fonts()
 {
     static const bool registered = [] {
+        if (preparation().valid())
+            preparation().wait();
         for (const char* path : bundled_fonts)
             QFontDatabase::addApplicationFont(QString::fromLatin1(path)); // -1 when absent: fontconfig decides
-        raster_faces();
         return true;
     }();
     (void)registered;
-}
-
-// GDI draws a raster face at the largest strike whose character height does not exceed the
-// one asked for, else at its smallest. (Past twice the largest it scales a strike up; no
-// window here asks for that.)
-const RasterFace* raster_face_for(int pixels)
-{
-    const RasterFace* chosen = nullptr;
-    for (const RasterFace& face : raster_faces())
-        if (!chosen || face.character_height <= pixels)
-            chosen = &face;
-    return chosen;
 }
 
 int pixel_size_of(double points)
@@ -153,6 +194,15 @@ std::optional<CellMetrics> os2_metrics(const QByteArray& os2, int units_per_em, 
 
 } // namespace
 
+void prepare_fonts()
+{
+    if (!preparation().valid())
+        preparation() = std::async(std::launch::async, [] {
+            FcInit();
+            raster_faces();
+        });
+}
+
 QFont qt_font_for(const StdFont& font)
 {
     register_bundled_fonts();
@@ -160,7 +210,7 @@ QFont qt_font_for(const StdFont& font)
     int pixels = pixel_size_of(font.size);
     int weight = font.weight <= 0 ? 400 : std::min<int>(font.weight, 1000);
     if (family.compare(QLatin1String("MS Sans Serif"), Qt::CaseInsensitive) == 0) {
-        if (const RasterFace* face = raster_face_for(pixels)) {
+        if (const auto face = raster_faces().face_for(pixels, font.bold())) {
             family = face->family;
             pixels = face->ppem;
             weight = font.bold() ? 700 : 400; // the face's own weight: Qt adds no bold of its own

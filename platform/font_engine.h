@@ -22,6 +22,11 @@ struct CellMetrics {
 // widgets given this font draw it as the text calls do.
 QFont qt_font_for(const StdFont& font);
 
+// Starts on a thread of its own what the first font needs and takes milliseconds: the
+// desktop's font configuration, and MS Sans Serif's file and strike records. The first font
+// waits for it; without this, the first font does it all itself.
+void prepare_fonts();
+
 // From the font's own Windows metrics (VDMX, else OS/2 win ascent and descent),
 // else Qt's metrics for a font that carries neither.
 CellMetrics cell_metrics(const QFont& font);

@@ -23,11 +23,13 @@ Tables read_tables(const QByteArray& file);
 // A font file of these tables, with the checksums and head's checksum adjustment filled in.
 QByteArray assemble(const Tables& tables);
 
-// Appends big-endian values to a table being written.
-struct Writer {
-    QByteArray bytes;
+// Appends big-endian values to a table being written: a QByteArray, or a std::string where
+// many small pieces are written.
+template <typename Bytes>
+struct BasicWriter {
+    Bytes bytes;
 
-    void u8(int v) { bytes.append(char(uint8_t(v))); }
+    void u8(int v) { bytes.push_back(char(uint8_t(v))); }
     void u16(int v)
     {
         u8(v >> 8);
@@ -44,6 +46,7 @@ struct Writer {
             u8(0);
     }
 };
+using Writer = BasicWriter<QByteArray>;
 
 // Overwrites a 16-bit value in place; an offset past the end changes nothing.
 void put_u16(QByteArray& t, qsizetype at, int v);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <climits>
 #include <iterator>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -19,35 +21,16 @@ struct Box {
     int x0, x1, y0, y1;
 };
 
-// The ink as rectangles: each row's runs, a run continuing one of the same columns in the
-// row above grows that rectangle downwards.
-std::vector<Box> boxes_of(const StrikeGlyph& glyph)
-{
-    std::vector<Box> done, open;
-    for (int y = 0; y < glyph.height; ++y) {
-        std::vector<Box> next;
-        for (int x = 0; x < glyph.width;) {
-            if (!glyph.at(x, y)) {
-                ++x;
-                continue;
-            }
-            const int start = x;
-            while (glyph.at(x, y))
-                ++x;
-            auto above = std::find_if(open.begin(), open.end(), [&](const Box& b) { return b.x0 == start && b.x1 == x; });
-            if (above != open.end()) {
-                next.push_back({start, x, above->y0, y + 1});
-                open.erase(above);
-            } else {
-                next.push_back({start, x, y, y + 1});
-            }
-        }
-        done.insert(done.end(), open.begin(), open.end());
-        open = std::move(next);
-    }
-    done.insert(done.end(), open.begin(), open.end());
-    return done;
-}
+// What a glyph inks: its bitmap, or GDI's bold of it: the bitmap and itself one pixel to the
+// right, one pixel wider, advancing one pixel more.
+struct Ink {
+    const StrikeGlyph& glyph;
+    bool bold;
+
+    int width() const { return glyph.width + int(bold); }
+    int advance() const { return glyph.advance + int(bold); }
+    bool at(int x, int y) const { return glyph.at(x, y) || (bold && glyph.at(x - 1, y)); }
+};
 
 struct Bounds {
     int x_min = INT_MAX, y_min = INT_MAX, x_max = INT_MIN, y_max = INT_MIN;
@@ -62,9 +45,11 @@ struct Bounds {
     }
 };
 
+using Bytes = sfnt::BasicWriter<std::string>;
+
 // One coordinate of a simple glyph, as a delta from the last: `short_flag` for one byte,
 // `same_flag` for a zero delta (no byte) or, with `short_flag`, a positive one.
-void encode_delta(int delta, int short_flag, int same_flag, int& flag, Writer& out)
+void encode_delta(int delta, int short_flag, int same_flag, int& flag, Bytes& out)
 {
     if (delta == 0) {
         flag |= same_flag;
@@ -76,52 +61,98 @@ void encode_delta(int delta, int short_flag, int same_flag, int& flag, Writer& o
     }
 }
 
-struct Outline {
-    QByteArray bytes; // none for no ink
-    int contours = 0;
-    Bounds bounds;
+// The outlines of a face's glyphs, one after another into `glyf`, with the buffers of one
+// glyph kept for the next: a face has a few hundred glyphs of a few rectangles each.
+class OutlineWriter {
+public:
+    Bytes glyf;
+
+    // Appends the glyph as clockwise rectangles (y up, baseline at 0), nothing for no ink;
+    // answers its bounds and its number of contours.
+    std::pair<Bounds, int> add(const Ink& ink)
+    {
+        find_boxes(ink);
+        Bounds bounds;
+        if (m_done.empty())
+            return {bounds, 0};
+        const StrikeGlyph& g = ink.glyph;
+        m_points.clear();
+        for (const Box& b : m_done) {
+            const int left = (g.left + b.x0) * unit, right = (g.left + b.x1) * unit;
+            const int top = (g.top - b.y0) * unit, bottom = (g.top - b.y1) * unit;
+            m_points.insert(m_points.end(), {{left, bottom}, {left, top}, {right, top}, {right, bottom}});
+            bounds.add(left, bottom);
+            bounds.add(right, top);
+        }
+        m_flags.bytes.clear();
+        m_xs.bytes.clear();
+        m_ys.bytes.clear();
+        int last_x = 0, last_y = 0;
+        for (const auto& point : m_points) {
+            int flag = 0x01; // on the curve
+            encode_delta(point.first - last_x, 0x02, 0x10, flag, m_xs);
+            encode_delta(point.second - last_y, 0x04, 0x20, flag, m_ys);
+            m_flags.u8(flag);
+            last_x = point.first;
+            last_y = point.second;
+        }
+        const int contours = int(m_done.size());
+        glyf.u16(contours);
+        glyf.u16(bounds.x_min);
+        glyf.u16(bounds.y_min);
+        glyf.u16(bounds.x_max);
+        glyf.u16(bounds.y_max);
+        for (int i = 0; i < contours; ++i)
+            glyf.u16(4 * i + 3);
+        glyf.u16(0); // no instructions
+        glyf.bytes += m_flags.bytes;
+        glyf.bytes += m_xs.bytes;
+        glyf.bytes += m_ys.bytes;
+        glyf.pad_to(4);
+        return {bounds, contours};
+    }
+
+private:
+    // The ink as rectangles into m_done: each row's runs, a run continuing one of the same
+    // columns in the row above grows that rectangle downwards.
+    void find_boxes(const Ink& ink)
+    {
+        m_done.clear();
+        m_open.clear();
+        const int width = ink.width();
+        for (int y = 0; y < ink.glyph.height; ++y) {
+            m_next.clear();
+            for (int x = 0; x < width;) {
+                if (!ink.at(x, y)) {
+                    ++x;
+                    continue;
+                }
+                const int start = x;
+                while (ink.at(x, y))
+                    ++x;
+                auto above =
+                    std::find_if(m_open.begin(), m_open.end(), [&](const Box& b) { return b.x0 == start && b.x1 == x; });
+                if (above != m_open.end()) {
+                    m_next.push_back({start, x, above->y0, y + 1});
+                    m_open.erase(above);
+                } else {
+                    m_next.push_back({start, x, y, y + 1});
+                }
+            }
+            m_done.insert(m_done.end(), m_open.begin(), m_open.end());
+            std::swap(m_open, m_next);
+        }
+        m_done.insert(m_done.end(), m_open.begin(), m_open.end());
+    }
+
+    std::vector<Box> m_done, m_open, m_next;
+    std::vector<std::pair<int, int>> m_points;
+    Bytes m_flags, m_xs, m_ys;
 };
 
-// A simple glyph of clockwise rectangles (y up, baseline at 0).
-Outline outline_of(const StrikeGlyph& glyph)
+QByteArray bytes_of(const std::string& s)
 {
-    const std::vector<Box> boxes = boxes_of(glyph);
-    Outline outline;
-    if (boxes.empty())
-        return outline;
-    Bounds& bounds = outline.bounds;
-    std::vector<std::pair<int, int>> points;
-    for (const Box& b : boxes) {
-        const int left = (glyph.left + b.x0) * unit, right = (glyph.left + b.x1) * unit;
-        const int top = (glyph.top - b.y0) * unit, bottom = (glyph.top - b.y1) * unit;
-        points.insert(points.end(), {{left, bottom}, {left, top}, {right, top}, {right, bottom}});
-        bounds.add(left, bottom);
-        bounds.add(right, top);
-    }
-    Writer flags, xs, ys;
-    int last_x = 0, last_y = 0;
-    for (const auto& point : points) {
-        int flag = 0x01; // on the curve
-        encode_delta(point.first - last_x, 0x02, 0x10, flag, xs);
-        encode_delta(point.second - last_y, 0x04, 0x20, flag, ys);
-        flags.u8(flag);
-        last_x = point.first;
-        last_y = point.second;
-    }
-    Writer out;
-    out.u16(int(boxes.size()));
-    out.u16(bounds.x_min);
-    out.u16(bounds.y_min);
-    out.u16(bounds.x_max);
-    out.u16(bounds.y_max);
-    for (size_t i = 0; i < boxes.size(); ++i)
-        out.u16(int(4 * i + 3));
-    out.u16(0); // no instructions
-    out.bytes += flags.bytes + xs.bytes + ys.bytes;
-    out.pad_to(4);
-    outline.bytes = out.bytes;
-    outline.contours = int(boxes.size());
-    return outline;
+    return QByteArray(s.data(), qsizetype(s.size()));
 }
 
 struct GlyphTables {
@@ -135,38 +166,38 @@ struct GlyphTables {
 GlyphTables glyph_tables(const Strike& strike, int glyph_count, bool bold)
 {
     GlyphTables t;
-    Writer loca, hmtx;
+    OutlineWriter outlines;
+    Bytes loca, hmtx;
+    const StrikeGlyph none;
     int inked = 0, advance_sum = 0;
     for (int index = 0; index < glyph_count; ++index) {
-        loca.u32(uint32_t(t.glyf.size()));
+        loca.u32(uint32_t(outlines.glyf.bytes.size()));
         const auto found = strike.glyphs.find(index);
-        StrikeGlyph glyph = found == strike.glyphs.end() ? StrikeGlyph {} : found->second;
-        if (bold && found != strike.glyphs.end())
-            glyph = emboldened(glyph);
-        const Outline outline = outline_of(glyph);
-        const Bounds& bounds = outline.bounds;
-        t.glyf += outline.bytes;
-        const int advance = glyph.advance * unit;
+        const bool drawn = found != strike.glyphs.end();
+        const Ink ink {drawn ? found->second : none, bold && drawn};
+        const auto [bounds, contours] = outlines.add(ink);
+        const int advance = ink.advance() * unit;
         hmtx.u16(advance);
         hmtx.u16(bounds.empty() ? 0 : bounds.x_min); // the left side bearing is xMin: the pen starts at 0
         t.max_advance = std::max(t.max_advance, advance);
-        if (glyph.advance > 0) {
+        if (ink.advance() > 0) {
             ++inked;
             advance_sum += advance;
         }
         if (bounds.empty())
             continue;
-        t.max_contours = std::max(t.max_contours, outline.contours);
-        t.max_points = std::max(t.max_points, 4 * outline.contours);
+        t.max_contours = std::max(t.max_contours, contours);
+        t.max_points = std::max(t.max_points, 4 * contours);
         t.min_left = std::min(t.min_left, bounds.x_min);
         t.min_right = std::min(t.min_right, advance - bounds.x_max);
         t.max_extent = std::max(t.max_extent, bounds.x_max);
         t.font_bounds.add(bounds.x_min, bounds.y_min);
         t.font_bounds.add(bounds.x_max, bounds.y_max);
     }
-    loca.u32(uint32_t(t.glyf.size()));
-    t.loca = loca.bytes;
-    t.hmtx = hmtx.bytes;
+    loca.u32(uint32_t(outlines.glyf.bytes.size()));
+    t.glyf = bytes_of(outlines.glyf.bytes);
+    t.loca = bytes_of(loca.bytes);
+    t.hmtx = bytes_of(hmtx.bytes);
     t.average_advance = inked ? advance_sum / inked : 0;
     if (t.font_bounds.empty())
         t.font_bounds = {0, 0, 0, 0};

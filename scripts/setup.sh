@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  qt6-base-dev qt6-qpa-plugins qt6-translations-l10n libxcb1-dev
+  qt6-base-dev qt6-qpa-plugins qt6-translations-l10n libxcb1-dev libxcb-damage0-dev libfontconfig-dev
   libcurl4-openssl-dev
   fonts-wine
   libgtest-dev libgmock-dev googletest libbenchmark-dev

@@ -4,6 +4,7 @@
 
 #include "platform/errors.h"
 #include "platform/colour.h"
+#include "platform/font_engine.h"
 #include "platform/forms/form_widget.h"
 #include "platform/forms/tooltip.h"
 
@@ -18,10 +19,16 @@
 #include <QTimer>
 #include <QTranslator>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <future>
 #include <iterator>
+#include <utility>
 
 namespace platform::forms {
 
@@ -75,13 +82,22 @@ void use_russian_texts()
 
 Picture embedded_picture(const std::string& name)
 {
-    if (name.empty())
-        return nullptr;
+    return embedded_picture_later(name).get();
+}
+
+std::future<Picture> embedded_picture_later(const std::string& name)
+{
     QFile file(QStringLiteral(":/pictures/") + q(name));
-    if (!file.open(QIODevice::ReadOnly))
-        return nullptr;
-    const QByteArray bytes = file.readAll();
-    return StdPicture::from_bytes({reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size())});
+    if (name.empty() || !file.open(QIODevice::ReadOnly)) {
+        std::promise<Picture> none;
+        none.set_value(nullptr);
+        return none.get_future();
+    }
+    auto decode = [bytes = file.readAll()] {
+        return StdPicture::from_bytes({reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size())});
+    };
+    // Deferred, decoded when taken, where no thread can be had.
+    return std::async(std::launch::async | std::launch::deferred, std::move(decode));
 }
 
 Picture LoadPicture(const std::string& path)
@@ -120,8 +136,8 @@ Form::Form(Forms& forms, const WindowDefinition& definition)
         palette.setColor(QPalette::Window, QColor(GetRValue(c), GetGValue(c), GetBValue(c)));
         m_widget->client()->setPalette(palette);
     }
-    if (Picture background = embedded_picture(definition.picture("Picture")))
-        m_widget->set_background(background->image());
+    // The background, the largest picture, is decoded while the controls are made.
+    std::future<Picture> background = embedded_picture_later(definition.picture("Picture"));
     if (Picture icon = embedded_picture(definition.picture("Icon")))
         m_widget->setWindowIcon(QIcon(QPixmap::fromImage(icon->image())));
     m_widget->set_close_handler([this] { return Unload(); });
@@ -135,6 +151,8 @@ Form::Form(Forms& forms, const WindowDefinition& definition)
         destroy_window(m_window);
         throw;
     }
+    if (Picture picture = background.get())
+        m_widget->set_background(picture->image());
 }
 
 Form::~Form()
@@ -148,9 +166,15 @@ Form::~Form()
 
 void Form::build(const WindowDefinition& definition)
 {
+    bool control_font = false;
     for (const auto& d : definition.children) {
-        if (d.kind == "textbox")
+        if (d.kind == "textbox") {
+            // A text box lays its text out as it is made, in the font it inherits: without the
+            // controls' own, the desktop's font would be loaded just for that.
+            if (!std::exchange(control_font, true))
+                m_widget->client()->setFont(qt_font_for(StdFont {}));
             m_controls.push_back(std::make_unique<TextBox>(*this, d));
+        }
         else if (d.kind == "label")
             m_controls.push_back(std::make_unique<Label>(*this, d));
         else if (d.kind == "image")
@@ -331,6 +355,11 @@ Forms::~Forms()
 
 void Forms::add(std::string name, WindowDefinition definition, CodeFactory code)
 {
+    add(std::move(name), DefinitionSource([d = std::move(definition)] { return d; }), std::move(code));
+}
+
+void Forms::add(std::string name, DefinitionSource definition, CodeFactory code)
+{
     m_entries[std::move(name)] = Entry {std::move(definition), std::move(code), nullptr};
 }
 
@@ -358,7 +387,7 @@ Form& Forms::operator[](std::string_view name)
         throw RuntimeError(424, "No window named '" + std::string(name) + "'");
     Entry& entry = it->second;
     if (!entry.loaded) {
-        entry.loaded = std::make_unique<Form>(*this, entry.definition);
+        entry.loaded = std::make_unique<Form>(*this, entry.definition());
         Form& form = *entry.loaded;
         if (m_ended) {
             // Nothing brings a window back once the main window has gone.
@@ -396,7 +425,15 @@ void Forms::unloaded(Form& form)
 
 void Forms::collect()
 {
+    if (m_graveyard.empty())
+        return;
     m_graveyard.clear();
+#ifdef __GLIBC__
+    // A window's pictures and controls leave free pages among those still in use (the splash's,
+    // about 200 KB): give them back to the system rather than keep them for a window that may
+    // never come.
+    malloc_trim(0);
+#endif
 }
 
 int Forms::MsgBox(const std::string& prompt, int flags, const std::string& title)

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <future>
 #include <map>
 #include <memory>
 #include <string>
@@ -260,11 +261,15 @@ inline constexpr int vbMsgBoxSetForeground = 65536;
 class Forms {
 public:
     using CodeFactory = std::function<std::unique_ptr<FormCode>(Form&)>;
+    using DefinitionSource = std::function<WindowDefinition()>;
 
     Forms();
     ~Forms();
 
     void add(std::string name, WindowDefinition definition, CodeFactory code);
+    // A window whose definition is read each time it loads: none is parsed before its window
+    // is wanted, nor kept while it is not loaded.
+    void add(std::string name, DefinitionSource definition, CodeFactory code);
     void add_control_kind(std::string kind, UserControlFactory factory);
     // Loads the window (running Form_Load) when it is not loaded.
     Form& operator[](std::string_view name);
@@ -286,7 +291,7 @@ private:
     void unloaded(Form& form);
 
     struct Entry {
-        WindowDefinition definition;
+        DefinitionSource definition;
         CodeFactory code;
         std::unique_ptr<Form> loaded;
     };
@@ -306,5 +311,7 @@ private:
 Picture LoadPicture(const std::string& path = {});
 // An embedded picture of the window definitions (":/pictures/NAME"), or none.
 Picture embedded_picture(const std::string& name);
+// The same, decoded on a thread of its own meanwhile.
+std::future<Picture> embedded_picture_later(const std::string& name);
 
 } // namespace platform::forms

@@ -235,6 +235,9 @@ class Scenario:
         self.out_of_taskbar(self.main, "main")
         self.expect_caption(DESIGN_CAPTION, timeout=0)
         self.shot("main-window")
+        # The downloader's library comes with the first download (step 2), not at start.
+        if self.program.maps("libcurl"):
+            raise Failure("libcurl is loaded before anything was downloaded")
         self.copy_from(self.main, SITE_BOX, MAIN_CLIENT[1], DEFAULT_SITE)
 
         # "Получить код" starts disabled, and a first run attaches no balloon tips: the site box
@@ -286,6 +289,8 @@ class Scenario:
                        if not close(last[0].pixel(*self.main_at(spot)), colour, 8)]
             raise Failure("not shown: " + ", ".join(missing))
         screen = self.shot("lookup")
+        if not self.program.maps("libcurl"):
+            raise Failure("the pictures came without libcurl loaded: the start-up check above sees nothing")
         banner, background = screen.pixel(*self.main_at(BANNER_SPOT)), screen.pixel(*self.main_at(BACKGROUND_SPOT))
         if not close(banner, background, 16):
             raise Failure(f"the banner still shows after the lookup ({banner} where the background is {background})")

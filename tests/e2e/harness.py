@@ -365,6 +365,11 @@ class Program:
             raise Failure(f"the program ended unexpectedly with status {code}; see {os.path.basename(self.log_path)}")
         return True
 
+    def maps(self, library):
+        """Whether the running program has a library of this name mapped."""
+        with open(f"/proc/{self.process.pid}/maps") as f:
+            return any(f"/{library}." in line for line in f)
+
     def wait_exit(self, timeout):
         try:
             return self.process.wait(timeout)
