@@ -158,4 +158,46 @@ void curl_slist_free_all(curl_slist* list)
         f(list);
 }
 
+CURLM* curl_multi_init()
+{
+    VELMORA_CURL_REAL(curl_multi_init);
+    return f ? f() : nullptr;
+}
+
+CURLMcode curl_multi_cleanup(CURLM* multi)
+{
+    VELMORA_CURL_REAL(curl_multi_cleanup);
+    return f ? f(multi) : CURLM_BAD_HANDLE;
+}
+
+CURLMcode curl_multi_add_handle(CURLM* multi, CURL* curl)
+{
+    VELMORA_CURL_REAL(curl_multi_add_handle);
+    return f ? f(multi, curl) : CURLM_BAD_HANDLE;
+}
+
+CURLMcode curl_multi_remove_handle(CURLM* multi, CURL* curl)
+{
+    VELMORA_CURL_REAL(curl_multi_remove_handle);
+    return f ? f(multi, curl) : CURLM_BAD_HANDLE;
+}
+
+CURLMcode curl_multi_perform(CURLM* multi, int* running)
+{
+    VELMORA_CURL_REAL(curl_multi_perform);
+    return f ? f(multi, running) : CURLM_BAD_HANDLE;
+}
+
+CURLMcode curl_multi_poll(CURLM* multi, curl_waitfd extra[], unsigned int count, int timeout_ms, int* events)
+{
+    VELMORA_CURL_REAL(curl_multi_poll);
+    return f ? f(multi, extra, count, timeout_ms, events) : CURLM_BAD_HANDLE;
+}
+
+CURLMsg* curl_multi_info_read(CURLM* multi, int* queued)
+{
+    VELMORA_CURL_REAL(curl_multi_info_read);
+    return f ? f(multi, queued) : nullptr;
+}
+
 } // extern "C"
