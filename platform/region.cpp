@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <new>
@@ -28,27 +29,37 @@ public:
         m_region.m_spans.reserve(rows_hint);
     }
 
-    // Rows come in increasing y; `spans` is sorted, non-empty spans that do not touch.
-    // A row equal to the one above it only makes the band above taller.
-    void add_row(int y, std::span<const Region::Span> spans)
+    // A row is built in place: add_span for each of its spans, left to right, sorted and
+    // not touching, then end_row. Rows come in increasing y.
+    void add_span(int x0, int x1) { m_region.m_spans.push_back({x0, x1}); }
+
+    // A row with no spans adds nothing; one equal to the row above only makes the band
+    // above taller. The band above holds the spans just before this row's.
+    void end_row(int y)
     {
-        if (spans.empty())
-            return;
+        auto& spans = m_region.m_spans;
         auto& bands = m_region.m_bands;
-        if (!bands.empty() && bands.back().y1 == y && std::ranges::equal(m_region.spans(bands.back()), spans)) {
-            ++bands.back().y1;
+        const size_t count = spans.size() - m_row_start;
+        if (count == 0)
             return;
+        if (!bands.empty()) {
+            Region::Band& above = bands.back();
+            const auto row = spans.begin() + ptrdiff_t(m_row_start);
+            if (above.y1 == y && above.count == count && std::equal(row - ptrdiff_t(count), row, row)) {
+                ++above.y1;
+                spans.resize(m_row_start);
+                return;
+            }
         }
-        const auto first = uint32_t(m_region.m_spans.size());
-        m_region.m_spans.insert(m_region.m_spans.end(), spans.begin(), spans.end());
-        bands.push_back({y, y + 1, first, uint32_t(spans.size())});
+        bands.push_back({y, y + 1, uint32_t(m_row_start), uint32_t(count)});
+        m_row_start = spans.size();
     }
 
     void add_row(int y, int x0, int x1)
     {
         if (x0 < x1) {
-            const Region::Span span {x0, x1};
-            add_row(y, std::span(&span, 1));
+            add_span(x0, x1);
+            end_row(y);
         }
     }
 
@@ -59,6 +70,7 @@ public:
 
 private:
     Region m_region;
+    size_t m_row_start = 0; // where the row being built starts in m_region.m_spans
 };
 
 Region Region::failure()
@@ -299,32 +311,56 @@ Region CreateEllipticRgn(int left, int top, int right, int bottom)
 
 namespace {
 
-int64_t ceil_div(Wide numerator, int64_t denominator)
+// Quotient rounded down, and the remainder 0 <= r < denominator (denominator > 0).
+std::pair<int64_t, int64_t> floor_div(Wide numerator, int64_t denominator)
 {
-    // denominator > 0
-    Wide q = numerator / denominator;
-    if (numerator % denominator > 0)
-        ++q;
-    return int64_t(q);
+    Wide q = numerator / denominator, r = numerator % denominator;
+    if (r < 0) {
+        --q;
+        r += denominator;
+    }
+    return {int64_t(q), int64_t(r)};
 }
 
+// One edge, top to bottom, walked a row at a time. In row y it crosses at
+// x_top + dx * (y - y_top) / dy; `column`, the first column at or right of that, is kept
+// exactly by adding dx / dy as a whole part and a remainder each row, without dividing.
 struct Edge {
     int64_t x_top = 0;
     int64_t y_top = 0;
-    int64_t x_bottom = 0;
     int64_t y_bottom = 0;
+    int64_t dx = 0;
+    int64_t dy = 0;  // > 0
     int winding = 0; // +1 going down, -1 going up
 
-    // First column at or right of the edge in row y (y_top <= y < y_bottom).
-    int64_t column(int64_t y) const
-    {
-        return x_top + ceil_div(Wide(x_bottom - x_top) * (y - y_top), y_bottom - y_top);
-    }
-};
+    int64_t column = 0;
+    int64_t x_floor = 0;   // floor of the crossing
+    int64_t remainder = 0; // its fraction times dy: 0 <= remainder < dy
+    int64_t step = 0;      // floor(dx / dy)
+    int64_t step_remainder = 0;
 
-struct Crossing {
-    int64_t x = 0;
-    int winding = 0;
+    // The walk's first row, y_top or a later one where the polygon is cut at the top.
+    void start(int64_t y)
+    {
+        const auto [whole, part] = floor_div(Wide(dx) * (y - y_top), dy);
+        x_floor = x_top + whole;
+        remainder = part;
+        const auto [step_whole, step_part] = floor_div(dx, dy);
+        step = step_whole;
+        step_remainder = step_part;
+        column = x_floor + (remainder != 0);
+    }
+
+    void next_row()
+    {
+        x_floor += step;
+        remainder += step_remainder;
+        if (remainder >= dy) {
+            remainder -= dy;
+            ++x_floor;
+        }
+        column = x_floor + (remainder != 0);
+    }
 };
 
 std::vector<Edge> polygon_edges(const POINT* points, int count)
@@ -335,13 +371,63 @@ std::vector<Edge> polygon_edges(const POINT* points, int count)
         const POINT p = points[i], q = points[(i + 1) % count];
         if (p.y == q.y)
             continue;
-        if (p.y < q.y)
-            edges.push_back({p.x, p.y, q.x, q.y, 1});
-        else
-            edges.push_back({q.x, q.y, p.x, p.y, -1});
+        const POINT top = p.y < q.y ? p : q, bottom = p.y < q.y ? q : p;
+        Edge edge;
+        edge.x_top = top.x;
+        edge.y_top = top.y;
+        edge.y_bottom = bottom.y;
+        edge.dx = int64_t(bottom.x) - top.x;
+        edge.dy = int64_t(bottom.y) - top.y;
+        edge.winding = p.y < q.y ? 1 : -1;
+        edges.push_back(edge);
     }
     std::ranges::sort(edges, {}, &Edge::y_top);
     return edges;
+}
+
+// The active edges by column. From one row to the next they are nearly in order already
+// (two swap where they cross), so insertion sort does it in a pass. A row where many edges
+// join, or where insertion sort has to move more than a few per edge, gets a full sort
+// instead, so that a comb of edges crossing each other is not quadratic.
+void sort_by_column(std::vector<Edge*>& active, size_t joined)
+{
+    auto column_less = [](const Edge* a, const Edge* b) { return a->column < b->column; };
+    if (joined <= 8) {
+        const size_t budget = 4 * active.size();
+        size_t moves = 0;
+        for (size_t i = 1; i < active.size() && moves <= budget; ++i) {
+            Edge* edge = active[i];
+            size_t j = i;
+            for (; j > 0 && column_less(edge, active[j - 1]); --j)
+                active[j] = active[j - 1];
+            active[j] = edge;
+            moves += i - j;
+        }
+        if (moves <= budget)
+            return;
+    }
+    std::ranges::sort(active, column_less);
+}
+
+// Column x is inside by the crossings at or left of it, taken all at once.
+void add_spans(RegionBuilder& region, const std::vector<Edge*>& active, int fill_mode)
+{
+    auto inside = [fill_mode](int n) { return fill_mode == WINDING ? n != 0 : (n & 1) != 0; };
+    auto clamped = [](const Edge* edge) {
+        return int(std::clamp<int64_t>(edge->column, REGION_COORD_MIN, REGION_COORD_MAX + 1));
+    };
+    int count_left = 0;
+    int start = 0;
+    for (size_t i = 0; i < active.size();) {
+        const int x = clamped(active[i]);
+        const bool was_inside = inside(count_left);
+        for (; i < active.size() && clamped(active[i]) == x; ++i)
+            count_left += active[i]->winding;
+        if (!was_inside && inside(count_left))
+            start = x;
+        else if (was_inside && !inside(count_left))
+            region.add_span(start, x);
+    }
 }
 
 } // namespace
@@ -355,7 +441,7 @@ Region CreatePolygonRgn(const POINT* points, int count, int fill_mode)
     if (count < 3)
         return {};
     try {
-        const std::vector<Edge> edges = polygon_edges(points, count);
+        std::vector<Edge> edges = polygon_edges(points, count);
         if (edges.empty())
             return {};
         int64_t y_end = edges.front().y_bottom;
@@ -365,37 +451,29 @@ Region CreatePolygonRgn(const POINT* points, int count, int fill_mode)
         const int64_t last_row = std::min<int64_t>(y_end - 1, REGION_COORD_MAX);
 
         RegionBuilder region(size_t(std::max<int64_t>(last_row - first_row + 1, 0)));
-        std::vector<const Edge*> active;
-        std::vector<Crossing> crossings;
-        std::vector<Region::Span> row;
+        std::vector<Edge*> active;
+        active.reserve(edges.size());
         size_t next_edge = 0;
         for (int64_t y = first_row; y <= last_row; ++y) {
-            while (next_edge < edges.size() && edges[next_edge].y_top <= y)
-                active.push_back(&edges[next_edge++]);
-            std::erase_if(active, [y](const Edge* edge) { return edge->y_bottom <= y; });
-
-            crossings.clear();
-            for (const Edge* edge : active)
-                crossings.push_back({std::clamp<int64_t>(edge->column(y), REGION_COORD_MIN, REGION_COORD_MAX + 1),
-                                     fill_mode == WINDING ? edge->winding : 1});
-            std::ranges::sort(crossings, {}, &Crossing::x);
-
-            // Column x is inside by the crossings at or left of it, taken all at once.
-            row.clear();
-            int count_left = 0;
-            int64_t start = 0;
-            auto inside = [fill_mode](int n) { return fill_mode == WINDING ? n != 0 : (n & 1) != 0; };
-            for (size_t i = 0; i < crossings.size();) {
-                const int64_t x = crossings[i].x;
-                const bool was_inside = inside(count_left);
-                for (; i < crossings.size() && crossings[i].x == x; ++i)
-                    count_left += crossings[i].winding;
-                if (!was_inside && inside(count_left))
-                    start = x;
-                else if (was_inside && !inside(count_left))
-                    row.push_back({int(start), int(x)});
+            // Edges that go on step into this row, edges that start in it join.
+            size_t kept = 0;
+            for (Edge* edge : active) {
+                if (edge->y_bottom > y) {
+                    edge->next_row();
+                    active[kept++] = edge;
+                }
             }
-            region.add_row(int(y), row);
+            active.resize(kept);
+            for (; next_edge < edges.size() && edges[next_edge].y_top <= y; ++next_edge) {
+                Edge& edge = edges[next_edge];
+                if (edge.y_bottom > y) {
+                    edge.start(y);
+                    active.push_back(&edge);
+                }
+            }
+            sort_by_column(active, active.size() - kept);
+            add_spans(region, active, fill_mode);
+            region.end_row(int(y));
         }
         return std::move(region).finish();
     } catch (const std::bad_alloc&) {
