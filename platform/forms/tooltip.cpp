@@ -1,7 +1,7 @@
 #include "platform/forms/tooltip.h"
 
-#include "platform/colour.h"
-#include "platform/font_engine.h"
+#include "platform/gdi/colour.h"
+#include "platform/gdi/font_engine.h"
 #include "platform/forms/form_widget.h"
 
 #include <QApplication>

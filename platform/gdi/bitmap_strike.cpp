@@ -1,4 +1,4 @@
-#include "platform/bitmap_strike.h"
+#include "platform/gdi/bitmap_strike.h"
 
 #include <algorithm>
 #include <optional>

@@ -1,7 +1,7 @@
 #pragma once
 // The monochrome bitmap strikes of an sfnt font (its EBLC and EBDT tables).
 
-#include "platform/sfnt.h"
+#include "platform/gdi/sfnt.h"
 
 #include <map>
 #include <vector>

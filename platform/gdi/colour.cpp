@@ -1,4 +1,4 @@
-#include "platform/colour.h"
+#include "platform/gdi/colour.h"
 
 #include <array>
 

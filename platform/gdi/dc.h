@@ -3,8 +3,8 @@
 // Pen: 1 pixel, solid. Brush: hollow, so closed shapes draw outlines only.
 // Text: transparent background. Arcs run counter-clockwise.
 
-#include "platform/font.h"
-#include "platform/surface.h"
+#include "platform/gdi/font.h"
+#include "platform/gdi/surface.h"
 #include "platform/win_types.h"
 
 #include <memory>

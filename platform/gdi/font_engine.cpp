@@ -1,7 +1,7 @@
-#include "platform/font_engine.h"
+#include "platform/gdi/font_engine.h"
 
-#include "platform/sfnt.h"
-#include "platform/strike_font.h"
+#include "platform/gdi/sfnt.h"
+#include "platform/gdi/strike_font.h"
 
 #include <QByteArray>
 #include <QFile>

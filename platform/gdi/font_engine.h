@@ -2,7 +2,7 @@
 // The bridge from a font object to Qt's font engine: which Qt font draws it, and
 // the cell metrics GDI would report for that font.
 
-#include "platform/font.h"
+#include "platform/gdi/font.h"
 
 #include <QFont>
 

@@ -1,7 +1,7 @@
 #pragma once
 // Rectangle gradient fills between two vertices.
 
-#include "platform/dc.h"
+#include "platform/gdi/dc.h"
 #include "platform/win_types.h"
 
 #include <cstdint>

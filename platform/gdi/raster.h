@@ -1,7 +1,7 @@
 #pragma once
 // Line, arc, outline and pixel calls on a device context, with Windows' pixel rules.
 
-#include "platform/dc.h"
+#include "platform/gdi/dc.h"
 #include "platform/win_types.h"
 
 namespace platform {

@@ -4,7 +4,7 @@
 // boxes of odd and even size alike fall on integers: the columns of a box w pixels wide sit
 // at -(w - 1), -(w - 1) + 2, ..., w - 1. The ellipse passes through the outermost pixel
 // centres, so an outline reaches column right - 1 and row bottom - 1.
-#include "platform/raster.h"
+#include "platform/gdi/raster.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "platform/raster.h"
+#include "platform/gdi/raster.h"
 
 #include <algorithm>
 #include <cstdint>

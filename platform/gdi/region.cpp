@@ -9,7 +9,7 @@
 //  - the bands' span ranges follow each other and use every span exactly once;
 //  - a failed region has no bands.
 
-#include "platform/region.h"
+#include "platform/gdi/region.h"
 
 #include <algorithm>
 #include <climits>

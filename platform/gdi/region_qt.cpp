@@ -1,5 +1,5 @@
 // A region as a QRegion with exactly the same pixels, e.g. for a widget mask.
-#include "platform/region.h"
+#include "platform/gdi/region.h"
 
 #include <QRect>
 #include <QRegion>

@@ -1,4 +1,4 @@
-#include "platform/sfnt.h"
+#include "platform/gdi/sfnt.h"
 
 namespace platform::sfnt {
 

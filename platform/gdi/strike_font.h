@@ -3,7 +3,7 @@
 // registers only the first strike of a bitmap-only font and cannot embolden a bitmap; an
 // outline of pixel squares, drawn unantialiased at the strike's own size, is the bitmap.
 
-#include "platform/bitmap_strike.h"
+#include "platform/gdi/bitmap_strike.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "platform/text.h"
+#include "platform/gdi/text.h"
 
-#include "platform/font_engine.h"
+#include "platform/gdi/font_engine.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>

@@ -2,7 +2,7 @@
 // Text output and measurement in the device context's font, without antialiasing:
 // every text pixel is exactly the text colour. Needs a QGuiApplication.
 
-#include "platform/dc.h"
+#include "platform/gdi/dc.h"
 #include "platform/win_types.h"
 
 namespace platform {

@@ -1,6 +1,6 @@
-#include "platform/picture.h"
+#include "platform/host/picture.h"
 
-#include "platform/picture_file.h"
+#include "platform/host/picture_file.h"
 
 #include <QBuffer>
 #include <QByteArray>

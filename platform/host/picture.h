@@ -3,7 +3,7 @@
 // A null reference stands for "no picture". Decoding is bounded: a file that would
 // decode to more than the caps below is no picture.
 
-#include "platform/surface.h"
+#include "platform/gdi/surface.h"
 #include "platform/win_types.h"
 
 #include <QImage>

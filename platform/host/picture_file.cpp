@@ -1,4 +1,4 @@
-#include "platform/picture_file.h"
+#include "platform/host/picture_file.h"
 
 #include <algorithm>
 #include <cstdlib>

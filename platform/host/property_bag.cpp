@@ -1,4 +1,4 @@
-#include "platform/property_bag.h"
+#include "platform/host/property_bag.h"
 
 #include "platform/codepage.h"
 #include "platform/errors.h"

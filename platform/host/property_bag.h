@@ -2,8 +2,8 @@
 // The saved property set of a control instance: keys and typed values, in the order they
 // were written, and the stored form that a window definition carries.
 
-#include "platform/font.h"
-#include "platform/picture.h"
+#include "platform/gdi/font.h"
+#include "platform/host/picture.h"
 #include "platform/win_types.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
-#include "platform/user_control.h"
+#include "platform/host/user_control.h"
 
-#include "platform/colour.h"
+#include "platform/gdi/colour.h"
 #include "platform/errors.h"
 
 #include <cmath>

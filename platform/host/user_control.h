@@ -4,11 +4,11 @@
 // which it hands to the control's handlers. Works without any window system (tests);
 // a window shows it through a UserControlSite.
 
-#include "platform/dc.h"
-#include "platform/font.h"
-#include "platform/picture.h"
-#include "platform/surface.h"
-#include "platform/window.h"
+#include "platform/gdi/dc.h"
+#include "platform/gdi/font.h"
+#include "platform/host/picture.h"
+#include "platform/gdi/surface.h"
+#include "platform/host/window.h"
 
 #include <cstdint>
 #include <memory>

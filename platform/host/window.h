@@ -3,7 +3,7 @@
 // position and the cursor shape. Handles are 32-bit numbers that are never reused, so a
 // stale handle names nothing rather than somebody else's window.
 
-#include "platform/region.h"
+#include "platform/gdi/region.h"
 #include "platform/win_types.h"
 
 #include <cstdint>

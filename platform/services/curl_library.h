@@ -1,8 +1,9 @@
 #pragma once
 // libcurl opened the first time the program fetches something, not at start: most runs fetch
 // nothing, and the library with the thirty it needs would be mapped and bound before the first
-// window shows. platform/curl_library.cpp defines the libcurl calls the HTTP code makes, each
-// forwarding to the opened library, or failing as libcurl fails when it cannot be opened.
+// window shows. platform/services/curl_library.cpp defines the libcurl calls the HTTP code
+// makes, each forwarding to the opened library, or failing as libcurl fails when it cannot be
+// opened.
 
 #include <string>
 

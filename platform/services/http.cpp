@@ -1,4 +1,4 @@
-#include "platform/http.h"
+#include "platform/services/http.h"
 
 #include <curl/curl.h>
 

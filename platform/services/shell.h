@@ -3,7 +3,7 @@
 // its one argument. No shell reads the address, and the opener is not waited for: it is
 // started in a grandchild, so it never lingers as our zombie.
 
-#include "platform/window.h"
+#include "platform/host/window.h"
 
 #include <string>
 #include <vector>

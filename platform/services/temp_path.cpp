@@ -1,4 +1,4 @@
-#include "platform/temp_path.h"
+#include "platform/services/temp_path.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

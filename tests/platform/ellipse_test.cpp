@@ -1,6 +1,6 @@
 // Arc and RoundRect beyond what the oracle fixtures show: how the two calls relate, reversed
 // and empty boxes, the current position, and huge or bad input.
-#include "platform/raster.h"
+#include "platform/gdi/raster.h"
 
 #include <gtest/gtest.h>
 

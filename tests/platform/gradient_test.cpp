@@ -1,4 +1,4 @@
-#include "platform/gradient.h"
+#include "platform/gdi/gradient.h"
 
 #include <gtest/gtest.h>
 

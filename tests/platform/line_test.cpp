@@ -1,6 +1,6 @@
 // Lines and polygon outlines beyond what the oracle fixtures show: huge coordinates against a
 // cropped reference, the current position, and bad input.
-#include "platform/raster.h"
+#include "platform/gdi/raster.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/picture.h"
+#include "platform/host/picture.h"
 
 #include "tests/support/picture_files.h"
 

@@ -1,7 +1,7 @@
 // Region structure and the rules the oracle fixtures cannot show: the invariant, edges of
 // contains and bounds, ALTERNATE, the QRegion copy and hostile input. Pixel coverage is
 // pinned by fixtures/rgn-*.gdi.
-#include "platform/region.h"
+#include "platform/gdi/region.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/strike_font.h"
+#include "platform/gdi/strike_font.h"
 
 #include <QFile>
 #include <QRawFont>

@@ -1,7 +1,7 @@
 // The surface puts off whole fills and shares the pixels of its copies; whatever it puts off,
 // every pixel must read as if each write had happened at once, on every copy.
 
-#include "platform/surface.h"
+#include "platform/gdi/surface.h"
 
 #include <gtest/gtest.h>
 

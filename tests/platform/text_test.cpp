@@ -1,4 +1,4 @@
-#include "platform/text.h"
+#include "platform/gdi/text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/window.h"
+#include "platform/host/window.h"
 
 #include <gtest/gtest.h>
 
