@@ -108,7 +108,7 @@ protected:
 
 // ---------------------------------------------------------------------------------------
 // Whole pictures: the oracle drew each renderer's calls with the sizes' numbers worked out
-// by hand (tests/platform/fixtures/shape-*.gdi), over a plain face.
+// by hand (tests/gdi/fixtures/shape-*.gdi), over a plain face.
 
 struct Golden {
     const char* fixture;
