@@ -185,17 +185,6 @@ bool set_aside(const std::string& path)
     return false;
 }
 
-StoreLock::StoreLock(const std::string& path)
-    : m_fd(open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600))
-{
-}
-
-StoreLock::~StoreLock()
-{
-    if (m_fd >= 0)
-        close(m_fd);
-}
-
 LONG StoreLock::acquire()
 {
     if (m_fd < 0)

@@ -8,7 +8,9 @@
 #include <string>
 #include <string_view>
 
+#include <fcntl.h>
 #include <sys/types.h>
+#include <unistd.h>
 
 namespace platform::registry_detail {
 
@@ -52,8 +54,15 @@ bool set_aside(const std::string& path);
 // The lock that serialises changes between running copies, on a file beside the store.
 class StoreLock {
 public:
-    explicit StoreLock(const std::string& path);
-    ~StoreLock();
+    explicit StoreLock(const std::string& path)
+        : m_fd(open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600))
+    {
+    }
+    ~StoreLock()
+    {
+        if (m_fd >= 0)
+            close(m_fd);
+    }
     StoreLock(const StoreLock&) = delete;
     StoreLock& operator=(const StoreLock&) = delete;
 
