@@ -1,5 +1,4 @@
-// The tooltip calls: tip windows made, steered and destroyed through their handles, the
-// TTM_ messages they answer, and the map from window handles to the widgets that show them.
+// The tooltip calls, the TTM_ messages a tip window answers, and the handle-to-widget map.
 #include "platform/forms/tooltip.h"
 
 #include "platform/forms/form_widget.h"

@@ -1,5 +1,4 @@
-// A tip's shape and face: where it goes beside the pointer, the plain box or the balloon
-// with its stem, and the colours, title icon and text painted in it.
+// A tip's shape and paint: its place by the pointer, box or balloon with its stem, its face.
 #include "platform/forms/tooltip_window.h"
 
 #include "platform/gdi/colour.h"

@@ -1,5 +1,4 @@
-// A tip window following the pointer over its tools' widgets: the initial delay, the tip
-// shown for its visible time, and put away on a click or when the pointer leaves.
+// A tip window following the pointer over its tools: the delays, showing, putting away.
 #include "platform/forms/tooltip_window.h"
 
 #include <QCursor>

@@ -1,5 +1,4 @@
-// A tip window's tool list: tools added, listed, updated and deleted through their TOOLINFOA
-// records, found by window and number or under the pointer, and the title and delays.
+// A tip window's tool list: tools added, listed, updated, deleted, found; its title, delays.
 #include "platform/forms/tooltip_window.h"
 
 #include <algorithm>

@@ -1,5 +1,4 @@
-// The registry file: read under the bounds of a store, written through a temporary file
-// and a rename, the lock beside it, and a damaged file moved out of the way.
+// The registry file: read whole, replaced atomically, locked, set aside when damaged.
 #include "platform/services/registry_file.h"
 
 #include "platform/services/registry_names.h"

@@ -1,5 +1,4 @@
-// The key tree's work: values set and erased in their order, keys made, found, visited
-// and cut off by their folded names.
+// The key tree's work: values set and erased in order; keys made, found, visited, cut off.
 #include "platform/services/registry_keys.h"
 
 #include "platform/services/registry_names.h"

@@ -1,5 +1,4 @@
-// Registry names: UTF-8 without control characters, compared by their upper-case forms,
-// and paths of them below a key.
+// Registry names and paths: UTF-8 without control characters, matched by upper-case forms.
 #include "platform/services/registry_names.h"
 
 #include <QChar>

@@ -1,5 +1,4 @@
-// RegistryStore: the handles opened on one registry file, and each call's work on the keys
-// as the file now stands, a change made under the lock and written back at once.
+// RegistryStore: the handles opened on one registry file and each call's work on its keys.
 #include "platform/services/registry.h"
 
 #include "platform/services/registry_file.h"

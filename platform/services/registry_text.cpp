@@ -1,5 +1,4 @@
-// The REGEDIT4 text form: keys and values written as the store's file holds them, and read
-// back line by line, refusing the whole text at the first line it does not understand.
+// The REGEDIT4 text form: the writer of a key tree, and the reader that refuses a whole text.
 #include "platform/services/registry_text.h"
 
 #include "platform/services/registry_names.h"
