@@ -3,7 +3,7 @@
 // name. It keeps nothing between calls: each member opens and closes its own key, and a
 // failure never raises an error (a read gives the caller's default, a write False).
 
-#include "platform/registry.h"
+#include "platform/services/registry.h"
 
 #include <string>
 

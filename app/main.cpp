@@ -1,7 +1,7 @@
 // Velmora: the program starts with its splash window and ends with its main window.
 
 #include "app/program.h"
-#include "platform/font_engine.h"
+#include "platform/gdi/font_engine.h"
 
 #include <QApplication>
 #include <QMessageBox>

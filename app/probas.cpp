@@ -1,6 +1,6 @@
 #include "app/probas.h"
 
-#include "platform/shell.h"
+#include "platform/services/shell.h"
 
 namespace app {
 

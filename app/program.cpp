@@ -10,7 +10,7 @@
 #include "app/userbar_window.h"
 #include "button/ww.h"
 #include "button/ww_persist.h"
-#include "platform/property_bag.h"
+#include "platform/host/property_bag.h"
 
 #include <QFile>
 

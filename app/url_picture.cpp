@@ -1,8 +1,8 @@
 #include "app/url_picture.h"
 
 #include "platform/forms/forms.h"
-#include "platform/http.h"
-#include "platform/temp_path.h"
+#include "platform/services/http.h"
+#include "platform/services/temp_path.h"
 
 #include <fcntl.h>
 #include <malloc.h>

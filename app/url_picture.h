@@ -2,7 +2,7 @@
 // Form1's picture download: an address's body by HTTP GET, written to the one temporary
 // file and loaded back from it as a picture.
 
-#include "platform/picture.h"
+#include "platform/host/picture.h"
 
 #include <cstdint>
 #include <string>

@@ -3,7 +3,7 @@
 
 #include "bench/button_images.h"
 
-#include "platform/window.h"
+#include "platform/host/window.h"
 
 #include <QGuiApplication>
 #include <QImage>

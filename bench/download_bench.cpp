@@ -11,8 +11,8 @@
 #include "app/url_picture.h"
 #include "bench/child_process.h"
 #include "bench/photo_jpeg.h"
-#include "platform/picture.h"
-#include "platform/temp_path.h"
+#include "platform/host/picture.h"
+#include "platform/services/temp_path.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -2,9 +2,9 @@
 // shapes make, each beside the same work done by Qt's own painter and region as a peer.
 // After the usual table it prints each of ours against its peer measured in the same run.
 
-#include "platform/gradient.h"
-#include "platform/raster.h"
-#include "platform/region.h"
+#include "platform/gdi/gradient.h"
+#include "platform/gdi/raster.h"
+#include "platform/gdi/region.h"
 
 #include <QImage>
 #include <QLinearGradient>

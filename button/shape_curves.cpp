@@ -5,9 +5,9 @@
 
 #include "button/rounding.h"
 #include "button/shape_frame.h"
-#include "platform/colour.h"
-#include "platform/raster.h"
-#include "platform/region.h"
+#include "platform/gdi/colour.h"
+#include "platform/gdi/raster.h"
+#include "platform/gdi/region.h"
 
 namespace button {
 

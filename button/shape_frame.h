@@ -2,9 +2,9 @@
 // What the shape renderers share: handing the shape's region to the window, the focus
 // outline's test and colour, and the pens of style 6's ramps and style 7's inner outline.
 
-#include "platform/region.h"
+#include "platform/gdi/region.h"
 #include "platform/win_types.h"
-#include "platform/window.h"
+#include "platform/host/window.h"
 
 #include <array>
 #include <span>

@@ -4,10 +4,10 @@
 #include "button/ww.h"
 
 #include "button/rounding.h"
-#include "platform/colour.h"
-#include "platform/raster.h"
-#include "platform/region.h"
-#include "platform/window.h"
+#include "platform/gdi/colour.h"
+#include "platform/gdi/raster.h"
+#include "platform/gdi/region.h"
+#include "platform/host/window.h"
 
 #include <algorithm>
 #include <array>

@@ -3,8 +3,8 @@
 #include "button/ww.h"
 
 #include "button/rounding.h"
-#include "platform/colour.h"
-#include "platform/window.h"
+#include "platform/gdi/colour.h"
+#include "platform/host/window.h"
 
 namespace button {
 

@@ -3,9 +3,9 @@
 // below, repaints itself completely after every change, and raises its events to the
 // window that holds it.
 
-#include "platform/gradient.h"
-#include "platform/picture.h"
-#include "platform/user_control.h"
+#include "platform/gdi/gradient.h"
+#include "platform/host/picture.h"
+#include "platform/host/user_control.h"
 #include "platform/win_types.h"
 
 #include <array>

@@ -3,7 +3,7 @@
 #include "button/ww.h"
 
 #include "button/rounding.h"
-#include "platform/raster.h"
+#include "platform/gdi/raster.h"
 
 namespace button {
 

@@ -3,7 +3,7 @@
 
 #include "button/ww.h"
 
-#include "platform/window.h"
+#include "platform/host/window.h"
 
 namespace button {
 

@@ -4,9 +4,9 @@
 #include "button/ww.h"
 
 #include "button/rounding.h"
-#include "platform/colour.h"
-#include "platform/gradient.h"
-#include "platform/raster.h"
+#include "platform/gdi/colour.h"
+#include "platform/gdi/gradient.h"
+#include "platform/gdi/raster.h"
 
 namespace button {
 

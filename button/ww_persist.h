@@ -3,7 +3,7 @@
 // first, then the keys the control writes.
 
 #include "button/ww.h"
-#include "platform/property_bag.h"
+#include "platform/host/property_bag.h"
 
 #include <cstdint>
 

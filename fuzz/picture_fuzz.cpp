@@ -1,7 +1,7 @@
 // Picture files as a picture server could send them, through the loader: any bytes give a
 // picture within the caps, or none, and never a crash.
 #include "fuzz/fuzz_support.h"
-#include "platform/picture.h"
+#include "platform/host/picture.h"
 
 #include <QLoggingCategory>
 

@@ -7,7 +7,7 @@
 #include "button/ww.h"
 #include "button/ww_persist.h"
 #include "platform/errors.h"
-#include "platform/property_bag.h"
+#include "platform/host/property_bag.h"
 
 #include <QtGlobal>
 

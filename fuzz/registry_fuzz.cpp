@@ -1,7 +1,7 @@
 // The registry file's reader and writer on any text, in memory: no input may crash them,
 // hang them, or make them write what they would not read back as it stands, and what they
 // write stays in line with what they read.
-#include "platform/registry.h"
+#include "platform/services/registry.h"
 
 #include <cstddef>
 #include <cstdint>

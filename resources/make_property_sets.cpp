@@ -5,7 +5,7 @@
 // the border colours its last repaint left, its caption, glyph, font and mouse icon.
 
 #include "platform/codepage.h"
-#include "platform/property_bag.h"
+#include "platform/host/property_bag.h"
 
 #include <QGuiApplication>
 

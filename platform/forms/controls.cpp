@@ -5,8 +5,8 @@
 #include "platform/forms/tooltip.h"
 #include "platform/forms/user_control_widget.h"
 
-#include "platform/colour.h"
-#include "platform/font_engine.h"
+#include "platform/gdi/colour.h"
+#include "platform/gdi/font_engine.h"
 
 #include <QAction>
 #include <QButtonGroup>

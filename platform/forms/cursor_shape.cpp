@@ -1,6 +1,6 @@
 #include "platform/forms/cursor_shape.h"
 
-#include "platform/window.h"
+#include "platform/host/window.h"
 
 #include <QCursor>
 #include <QEvent>

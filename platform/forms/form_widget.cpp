@@ -1,6 +1,6 @@
 #include "platform/forms/form_widget.h"
 
-#include "platform/font_engine.h"
+#include "platform/gdi/font_engine.h"
 #include "platform/forms/taskbar.h"
 
 #include <QAbstractButton>

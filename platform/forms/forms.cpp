@@ -3,8 +3,8 @@
 #include "platform/forms/forms.h"
 
 #include "platform/errors.h"
-#include "platform/colour.h"
-#include "platform/font_engine.h"
+#include "platform/gdi/colour.h"
+#include "platform/gdi/font_engine.h"
 #include "platform/forms/form_widget.h"
 #include "platform/forms/tooltip.h"
 

@@ -3,9 +3,9 @@
 // their standard controls, and event delivery to handlers named after control and event
 // ("ww1_Click", "Text1_Change", "Timer1_Timer", "Form_Load").
 
-#include "platform/picture.h"
-#include "platform/user_control.h"
-#include "platform/window.h"
+#include "platform/host/picture.h"
+#include "platform/host/user_control.h"
+#include "platform/host/window.h"
 #include "platform/window_definition.h"
 
 #include <QAction>

@@ -9,7 +9,7 @@
 // they are kept but never shown.
 
 #include "platform/win_types.h"
-#include "platform/window.h"
+#include "platform/host/window.h"
 
 #include <QRect>
 

@@ -1,6 +1,6 @@
 #include "platform/forms/user_control_widget.h"
 
-#include "platform/colour.h"
+#include "platform/gdi/colour.h"
 #include "platform/forms/cursor_shape.h"
 #include "platform/forms/tooltip.h"
 #include "platform/forms/virtual_keys.h"

@@ -3,8 +3,8 @@
 // masks itself with the window region, holds the mouse while its window has the capture,
 // and turns Qt's input into the host's events.
 
-#include "platform/user_control.h"
-#include "platform/window.h"
+#include "platform/host/user_control.h"
+#include "platform/host/window.h"
 
 #include <QImage>
 #include <QWidget>

@@ -1,6 +1,6 @@
 #include "app/program.h"
 #include "platform/forms/form_widget.h"
-#include "platform/shell.h"
+#include "platform/services/shell.h"
 #include "tests/services/registry_sandbox.h"
 #include "tests/support/recording_opener.h"
 

@@ -1,6 +1,6 @@
 #include "app/probas.h"
 
-#include "platform/shell.h"
+#include "platform/services/shell.h"
 #include "platform/window_definition.h"
 #include "tests/support/recording_opener.h"
 

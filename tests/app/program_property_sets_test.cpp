@@ -3,7 +3,7 @@
 
 #include "app/program.h"
 #include "button/ww_persist.h"
-#include "platform/property_bag.h"
+#include "platform/host/property_bag.h"
 
 #include <QFile>
 #include <gtest/gtest.h>

@@ -2,8 +2,8 @@
 #include "app/program.h"
 #include "button/ww.h"
 #include "platform/forms/form_widget.h"
-#include "platform/registry.h"
-#include "platform/shell.h"
+#include "platform/services/registry.h"
+#include "platform/services/shell.h"
 #include "tests/services/registry_sandbox.h"
 #include "tests/support/recording_opener.h"
 

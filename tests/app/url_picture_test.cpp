@@ -1,7 +1,7 @@
 #include "app/url_picture.h"
 
-#include "platform/http.h"
-#include "platform/temp_path.h"
+#include "platform/services/http.h"
+#include "platform/services/temp_path.h"
 #include "tests/support/http_server.h"
 #include "tests/support/picture_files.h"
 

@@ -2,8 +2,8 @@
 // A button on its host, sized in pixels, with helpers that drive it as the host would.
 
 #include "button/ww.h"
-#include "platform/raster.h"
-#include "platform/window.h"
+#include "platform/gdi/raster.h"
+#include "platform/host/window.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "tests/button/button_fixture.h"
 
-#include "platform/colour.h"
+#include "platform/gdi/colour.h"
 #include "tests/support/gdi_script.h"
 
 #include <algorithm>
@@ -108,7 +108,7 @@ protected:
 
 // ---------------------------------------------------------------------------------------
 // Whole pictures: the oracle drew each renderer's calls with the sizes' numbers worked out
-// by hand (tests/platform/fixtures/shape-*.gdi), over a plain face.
+// by hand (tests/gdi/fixtures/shape-*.gdi), over a plain face.
 
 struct Golden {
     const char* fixture;

@@ -11,7 +11,7 @@
 
 namespace button_test {
 
-// The blocks of one kind ("dump" or "mask") of tests/platform/fixtures/NAME.out.
+// The blocks of one kind ("dump" or "mask") of tests/gdi/fixtures/NAME.out.
 inline std::vector<std::string> fixture_blocks(const std::string& name, const char* kind = "dump")
 {
     return test_support::oracle_blocks((std::filesystem::path(VELMORA_FIXTURES_DIR) / (name + ".out")).string(),

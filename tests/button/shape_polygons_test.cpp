@@ -1,6 +1,6 @@
 #include "tests/button/button_fixture.h"
 
-#include "platform/colour.h"
+#include "platform/gdi/colour.h"
 #include "tests/button/shape_fixture.h"
 #include "tests/support/gdi_script.h"
 

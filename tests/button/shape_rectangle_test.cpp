@@ -1,6 +1,6 @@
 #include "tests/button/button_fixture.h"
 
-#include "platform/colour.h"
+#include "platform/gdi/colour.h"
 
 namespace button_test {
 

@@ -36,7 +36,7 @@ std::vector<Case> cases()
 
 class ShapeAtSize : public ButtonTest, public ::testing::WithParamInterface<Case> {};
 
-// Style 1 idle with the focus (tests/platform/fixtures/shape-twelve-SIZE): the outline,
+// Style 1 idle with the focus (tests/gdi/fixtures/shape-twelve-SIZE): the outline,
 // the shadow and highlight lines and the dotted focus outline on the face.
 TEST_P(ShapeAtSize, MatchesWindowsPixelForPixel)
 {

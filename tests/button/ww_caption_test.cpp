@@ -1,7 +1,7 @@
 #include "tests/button/button_fixture.h"
 
-#include "platform/colour.h"
-#include "platform/text.h"
+#include "platform/gdi/colour.h"
+#include "platform/gdi/text.h"
 
 #include <QBuffer>
 #include <QImage>

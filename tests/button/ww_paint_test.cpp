@@ -1,6 +1,6 @@
 #include "tests/button/button_fixture.h"
 
-#include "platform/colour.h"
+#include "platform/gdi/colour.h"
 #include "tests/support/gdi_script.h"
 
 #include <sstream>
@@ -222,7 +222,7 @@ private:
 };
 
 // Every pixel that no line of the shape covers shows the style's gradient as Windows draws
-// it (tests/platform/fixtures/gradient-styles-27: one picture per style, state and
+// it (tests/gdi/fixtures/gradient-styles-27: one picture per style, state and
 // direction); shapes pointing up or down shade across, every other value downwards.
 TEST_F(ButtonTest, StyleGradientsMatchWindowsPixelForPixel)
 {

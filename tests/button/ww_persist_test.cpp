@@ -3,7 +3,7 @@
 
 #include "button/ww_persist.h"
 #include "platform/errors.h"
-#include "platform/property_bag.h"
+#include "platform/host/property_bag.h"
 #include "tests/support/picture_files.h"
 
 #include <functional>

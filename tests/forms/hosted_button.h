@@ -4,7 +4,7 @@
 
 #include "button/ww.h"
 #include "platform/forms/user_control_widget.h"
-#include "platform/window.h"
+#include "platform/host/window.h"
 
 #include <QCoreApplication>
 #include <QCursor>

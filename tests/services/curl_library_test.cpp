@@ -1,4 +1,4 @@
-#include "platform/curl_library.h"
+#include "platform/services/curl_library.h"
 
 #include <gtest/gtest.h>
 

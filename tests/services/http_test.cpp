@@ -1,4 +1,4 @@
-#include "platform/http.h"
+#include "platform/services/http.h"
 
 #include "tests/support/http_server.h"
 

@@ -2,7 +2,7 @@
 // The registry calls as the tests make them: a key created or opened, a value set and read
 // back the way callers read one, its size first.
 
-#include "platform/registry.h"
+#include "platform/services/registry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The store's bounds: how deep a key goes, how many keys a store holds, and that a store
 // within them is read and written back in time and space in line with its size.
-#include "platform/registry.h"
+#include "platform/services/registry.h"
 
 #include "tests/services/registry_calls.h"
 #include "tests/services/registry_sandbox.h"

@@ -2,7 +2,7 @@
 // A registry of one test's own: a fresh XDG_CONFIG_HOME for the process's store, and a way
 // to run code against that store when it cannot be written, which works for root too.
 
-#include "platform/registry.h"
+#include "platform/services/registry.h"
 
 #include <grp.h>
 #include <sched.h>

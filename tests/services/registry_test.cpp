@@ -1,4 +1,4 @@
-#include "platform/registry.h"
+#include "platform/services/registry.h"
 
 #include "tests/services/registry_calls.h"
 #include "tests/services/registry_sandbox.h"

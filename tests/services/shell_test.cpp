@@ -1,4 +1,4 @@
-#include "platform/shell.h"
+#include "platform/services/shell.h"
 
 #include "tests/support/recording_opener.h"
 

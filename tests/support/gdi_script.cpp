@@ -1,9 +1,9 @@
 #include "tests/support/gdi_script.h"
 
 #include "platform/codepage.h"
-#include "platform/gradient.h"
-#include "platform/raster.h"
-#include "platform/text.h"
+#include "platform/gdi/gradient.h"
+#include "platform/gdi/raster.h"
+#include "platform/gdi/text.h"
 
 #include <cstdint>
 #include <cstdio>

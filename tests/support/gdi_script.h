@@ -2,8 +2,8 @@
 // Replays a drawing script in the GDI oracle's language (shared/tools/gdi-oracle) with our
 // own calls and prints what the oracle prints, so an oracle answer is a fixture as it stands.
 
-#include "platform/region.h"
-#include "platform/surface.h"
+#include "platform/gdi/region.h"
+#include "platform/gdi/surface.h"
 
 #include <string>
 #include <string_view>

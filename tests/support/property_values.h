@@ -3,7 +3,7 @@
 // number a call raises.
 
 #include "platform/errors.h"
-#include "platform/font.h"
+#include "platform/gdi/font.h"
 
 #include <cstdint>
 #include <functional>
