@@ -3,8 +3,6 @@
 #include <curl/curl.h>
 #include <dlfcn.h>
 
-#include <cstdarg>
-
 namespace platform {
 
 CurlLibrary::CurlLibrary(const std::string& file) : m_handle(dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL)) { }
@@ -35,7 +33,41 @@ Function* real(const char* name)
     return reinterpret_cast<Function*>(curl_library().function(name));
 }
 
+// One value of the type the option reads, through libcurl's own variadic call.
+template <typename Value>
+CURLcode set_option(CURL* curl, CURLoption option, Value value)
+{
+    static auto* const f = real<decltype(curl_easy_setopt)>("curl_easy_setopt");
+    return f ? f(curl, option, value) : CURLE_FAILED_INIT;
+}
+
 } // namespace
+
+CURLcode curl_set_option(CURL* curl, CURLoption option, long value)
+{
+    return set_option(curl, option, value);
+}
+
+CURLcode curl_set_option(CURL* curl, CURLoption option, const char* text)
+{
+    return set_option(curl, option, text);
+}
+
+CURLcode curl_set_option(CURL* curl, CURLoption option, void* object)
+{
+    return set_option(curl, option, object);
+}
+
+CURLcode curl_set_option(CURL* curl, CURLoption option, curl_write_callback callback)
+{
+    return set_option(curl, option, callback);
+}
+
+CURLcode curl_get_info(CURL* curl, CURLINFO info, long* answer)
+{
+    static auto* const f = real<decltype(curl_easy_getinfo)>("curl_easy_getinfo");
+    return f ? f(curl, info, answer) : CURLE_FAILED_INIT;
+}
 
 } // namespace platform
 
@@ -62,55 +94,6 @@ void curl_easy_cleanup(CURL* curl)
     VELMORA_CURL_REAL(curl_easy_cleanup);
     if (f)
         f(curl);
-}
-
-// The one value after the option is a long, a pointer, a function or a curl_off_t, told by the
-// option's number, as libcurl itself reads it.
-CURLcode curl_easy_setopt(CURL* curl, CURLoption option, ...)
-{
-    VELMORA_CURL_REAL(curl_easy_setopt);
-    if (!f)
-        return CURLE_FAILED_INIT;
-    va_list args;
-    va_start(args, option);
-    CURLcode result;
-    if (option < CURLOPTTYPE_OBJECTPOINT)
-        result = f(curl, option, va_arg(args, long));
-    else if (option < CURLOPTTYPE_FUNCTIONPOINT)
-        result = f(curl, option, va_arg(args, void*));
-    else if (option < CURLOPTTYPE_OFF_T)
-        result = f(curl, option, va_arg(args, void (*)()));
-    else if (option < CURLOPTTYPE_BLOB)
-        result = f(curl, option, va_arg(args, curl_off_t));
-    else
-        result = f(curl, option, va_arg(args, void*));
-    va_end(args);
-    return result;
-}
-
-// Every query takes one pointer to where the answer goes.
-CURLcode curl_easy_getinfo(CURL* curl, CURLINFO info, ...)
-{
-    VELMORA_CURL_REAL(curl_easy_getinfo);
-    if (!f)
-        return CURLE_FAILED_INIT;
-    va_list args;
-    va_start(args, info);
-    const CURLcode result = f(curl, info, va_arg(args, void*));
-    va_end(args);
-    return result;
-}
-
-CURLcode curl_easy_perform(CURL* curl)
-{
-    VELMORA_CURL_REAL(curl_easy_perform);
-    return f ? f(curl) : CURLE_FAILED_INIT;
-}
-
-const char* curl_easy_strerror(CURLcode code)
-{
-    VELMORA_CURL_REAL(curl_easy_strerror);
-    return f ? f(code) : "libcurl could not be loaded";
 }
 
 CURLU* curl_url()

@@ -5,6 +5,8 @@
 // makes, each forwarding to the opened library, or failing as libcurl fails when it cannot be
 // opened.
 
+#include <curl/curl.h>
+
 #include <string>
 
 namespace platform {
@@ -26,5 +28,13 @@ private:
 
 // The system's libcurl, opened on first use.
 const CurlLibrary& curl_library();
+
+// curl_easy_setopt and curl_easy_getinfo with the value's type in the signature: libcurl reads
+// the value after the option as the type the option names, so each overload passes exactly that.
+CURLcode curl_set_option(CURL* curl, CURLoption option, long value);
+CURLcode curl_set_option(CURL* curl, CURLoption option, const char* text);
+CURLcode curl_set_option(CURL* curl, CURLoption option, void* object);
+CURLcode curl_set_option(CURL* curl, CURLoption option, curl_write_callback callback);
+CURLcode curl_get_info(CURL* curl, CURLINFO info, long* answer);
 
 } // namespace platform

@@ -1,5 +1,7 @@
 #include "platform/services/http.h"
 
+#include "platform/services/curl_library.h"
+
 #include <curl/curl.h>
 
 #include <algorithm>
@@ -226,7 +228,7 @@ size_t take_header(char* data, size_t size, size_t count, void* user)
         transfer.location_in_block = true;
     if (line == "\r\n" || line == "\n") {
         long status = 0;
-        curl_easy_getinfo(transfer.curl, CURLINFO_RESPONSE_CODE, &status);
+        curl_get_info(transfer.curl, CURLINFO_RESPONSE_CODE, &status);
         const bool redirect = status >= 300 && status < 400 && status != 304 && transfer.location_in_block;
         if (status >= 200 && !redirect)
             transfer.final_headers = true;
@@ -239,19 +241,19 @@ void set_proxy(CURL* curl, const Session& session)
 {
     // Without a proxy option libcurl reads http_proxy, https_proxy, ALL_PROXY and NO_PROXY.
     if (session.access_type == INTERNET_OPEN_TYPE_DIRECT) {
-        curl_easy_setopt(curl, CURLOPT_PROXY, "");
+        curl_set_option(curl, CURLOPT_PROXY, "");
     } else if (session.access_type == INTERNET_OPEN_TYPE_PROXY) {
-        curl_easy_setopt(curl, CURLOPT_PROXY, session.proxy.c_str());
-        curl_easy_setopt(curl, CURLOPT_NOPROXY, session.proxy_bypass.c_str());
+        curl_set_option(curl, CURLOPT_PROXY, session.proxy.c_str());
+        curl_set_option(curl, CURLOPT_NOPROXY, session.proxy_bypass.c_str());
     }
 }
 
 void set_limits(CURL* curl, const HttpLimits& limits)
 {
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, long(limits.connect_timeout.count()));
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, long(limits.total_timeout.count()));
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, limits.max_redirects);
+    curl_set_option(curl, CURLOPT_CONNECTTIMEOUT_MS, long(limits.connect_timeout.count()));
+    curl_set_option(curl, CURLOPT_TIMEOUT_MS, long(limits.total_timeout.count()));
+    curl_set_option(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_set_option(curl, CURLOPT_MAXREDIRS, limits.max_redirects);
 }
 
 // Runs the transfer to its end and gives its result. The no-byte time-out is kept here,
@@ -301,22 +303,22 @@ std::optional<Response> fetch(const Session& session, CURLU* url, curl_slist* he
     transfer.curl = curl.get();
     transfer.ceiling = limits.body_ceiling;
     CURL* c = curl.get();
-    curl_easy_setopt(c, CURLOPT_CURLU, url);
-    curl_easy_setopt(c, CURLOPT_HTTPGET, 1L);
-    curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(c, CURLOPT_BUFFERSIZE, RECEIVE_BUFFER);
+    curl_set_option(c, CURLOPT_CURLU, url);
+    curl_set_option(c, CURLOPT_HTTPGET, 1L);
+    curl_set_option(c, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_set_option(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_set_option(c, CURLOPT_NOSIGNAL, 1L);
+    curl_set_option(c, CURLOPT_BUFFERSIZE, RECEIVE_BUFFER);
     if (session.agent)
-        curl_easy_setopt(c, CURLOPT_USERAGENT, session.agent->c_str());
+        curl_set_option(c, CURLOPT_USERAGENT, session.agent->c_str());
     if (headers)
-        curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers);
+        curl_set_option(c, CURLOPT_HTTPHEADER, headers);
     set_proxy(c, session);
     set_limits(c, limits);
-    curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, take_body);
-    curl_easy_setopt(c, CURLOPT_WRITEDATA, &transfer);
-    curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, take_header);
-    curl_easy_setopt(c, CURLOPT_HEADERDATA, &transfer);
+    curl_set_option(c, CURLOPT_WRITEFUNCTION, take_body);
+    curl_set_option(c, CURLOPT_WRITEDATA, &transfer);
+    curl_set_option(c, CURLOPT_HEADERFUNCTION, take_header);
+    curl_set_option(c, CURLOPT_HEADERDATA, &transfer);
     transfer.last_byte = Clock::now();
     const CURLcode result = perform(c, transfer, limits.stall_timeout);
     if (result != CURLE_OK && !transfer.final_headers)
