@@ -28,6 +28,7 @@
 #include <fstream>
 #include <future>
 #include <iterator>
+#include <optional>
 #include <utility>
 
 namespace platform::forms {
@@ -78,26 +79,39 @@ void use_russian_texts()
         delete translator;
 }
 
+// The embedded file's bytes, or nothing when there is none of that name.
+std::optional<QByteArray> embedded_bytes(const std::string& name)
+{
+    QFile file(QStringLiteral(":/pictures/") + q(name));
+    if (name.empty() || !file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.readAll();
+}
+
+Picture decoded(const QByteArray& bytes)
+{
+    return StdPicture::from_bytes({reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size())});
+}
+
 } // namespace
 
 Picture embedded_picture(const std::string& name)
 {
-    return embedded_picture_later(name).get();
+    const std::optional<QByteArray> bytes = embedded_bytes(name);
+    return bytes ? decoded(*bytes) : nullptr;
 }
 
 std::future<Picture> embedded_picture_later(const std::string& name)
 {
-    QFile file(QStringLiteral(":/pictures/") + q(name));
-    if (name.empty() || !file.open(QIODevice::ReadOnly)) {
+    std::optional<QByteArray> bytes = embedded_bytes(name);
+    if (!bytes) {
         std::promise<Picture> none;
         none.set_value(nullptr);
         return none.get_future();
     }
-    auto decode = [bytes = file.readAll()] {
-        return StdPicture::from_bytes({reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size())});
-    };
     // Deferred, decoded when taken, where no thread can be had.
-    return std::async(std::launch::async | std::launch::deferred, std::move(decode));
+    return std::async(std::launch::async | std::launch::deferred,
+                      [bytes = std::move(*bytes)] { return decoded(bytes); });
 }
 
 Picture LoadPicture(const std::string& path)
