@@ -1,6 +1,8 @@
 // Registry names and paths: UTF-8 without control characters, matched by upper-case forms.
 #include "platform/services/registry_names.h"
 
+#include "platform/codepage.h"
+
 #include <QChar>
 
 #include <cstdint>
@@ -35,25 +37,6 @@ std::optional<char32_t> next_code_point(std::string_view text, size_t& at)
         return std::nullopt;
     at += length;
     return cp;
-}
-
-void append_utf8(std::string& out, char32_t cp)
-{
-    if (cp < 0x80) {
-        out += char(cp);
-    } else if (cp < 0x800) {
-        out += char(0xC0 | (cp >> 6));
-        out += char(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += char(0xE0 | (cp >> 12));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    } else {
-        out += char(0xF0 | (cp >> 18));
-        out += char(0x80 | ((cp >> 12) & 0x3F));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    }
 }
 
 bool is_control(char32_t cp) { return cp < 0x20 || cp == 0x7F; }
