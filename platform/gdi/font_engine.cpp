@@ -40,9 +40,6 @@ constexpr const char* ms_sans_serif_file = "/usr/share/wine/fonts/ms_sans_serif.
 // A bitmap strike of MS Sans Serif, registered as an outline font of its own.
 struct RasterFace {
     int ppem = 0; // the cell height
-    // The cell less its internal leading, which the file does not keep; in this face the
-    // leading equals the descent.
-    int character_height = 0;
     QString family;
 };
 
@@ -83,7 +80,7 @@ public:
             const StrikeRecord& record = m_records[*chosen];
             const QString family = raster_family(record.ppem);
             if (made(*chosen, family, bold))
-                return RasterFace {record.ppem, record.ascent, family};
+                return RasterFace {record.ppem, family};
         }
     }
 
