@@ -213,14 +213,6 @@ std::shared_ptr<StdPicture> StdPicture::loaded_from(std::span<const uint8_t> fil
     return made(std::move(*decoded), {});
 }
 
-std::shared_ptr<StdPicture> StdPicture::from_bytes(std::vector<uint8_t>&& bytes)
-{
-    std::optional<Decoded> decoded = decode(bytes);
-    if (!decoded)
-        return nullptr;
-    return made(std::move(*decoded), std::move(bytes));
-}
-
 StdPicture::StdPicture(const Surface& snapshot)
     : m_kind(Kind::Bitmap), m_hot_spot {}, m_snapshot(snapshot)
 {

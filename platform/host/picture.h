@@ -33,8 +33,6 @@ public:
 
     // nullptr when the bytes are no picture the platform can decode.
     static std::shared_ptr<StdPicture> from_bytes(std::span<const uint8_t> bytes);
-    // The same, keeping the file without copying it.
-    static std::shared_ptr<StdPicture> from_bytes(std::vector<uint8_t>&& bytes);
     // The same, keeping only the decoded images, as a picture loaded from a file does: its
     // bytes, megabytes for a downloaded photo, would sit beside its pixels for nothing.
     static std::shared_ptr<StdPicture> loaded_from(std::span<const uint8_t> file);
