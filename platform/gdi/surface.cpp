@@ -148,22 +148,14 @@ std::span<const uint32_t> Surface::pixels() const
 
 void Surface::fill_runs(int x, int y, std::span<const Run> runs, COLORREF colour)
 {
-    const uint32_t value = stored(colour);
+    // Placed in 64 bits: a run far off the surface must not wrap back onto it.
     for (const Run& run : runs) {
         const int64_t row = int64_t(y) + run.dy;
         if (row < 0 || row >= m_height)
             continue;
         const int x0 = int(std::clamp<int64_t>(int64_t(x) + run.dx0, 0, m_width));
         const int x1 = int(std::clamp<int64_t>(int64_t(x) + run.dx1, 0, m_width));
-        if (x0 >= x1)
-            continue;
-        if (x0 == 0 && x1 == m_width) {
-            fill_row(int(row), value);
-            continue;
-        }
-        if (!row_ready(int(row)))
-            prepare_rows(int(row), int(row) + 1);
-        std::fill(m_pixels.get() + index(x0, int(row)), m_pixels.get() + index(x1, int(row)), value);
+        fill_span(int(row), x0, x1, colour);
     }
 }
 
