@@ -140,11 +140,11 @@ private:
 
 } // namespace
 
-BodyBlocks URLText(const std::string& strURL)
+std::vector<uint8_t> URLText(const std::string& strURL)
 {
-    BodyBlocks body;
+    std::vector<uint8_t> body;
     read_body(strURL, [&body](std::span<const uint8_t> block) {
-        body.emplace_back(block.begin(), block.end());
+        body.insert(body.end(), block.begin(), block.end());
         return true;
     });
     return body;

@@ -13,13 +13,9 @@ namespace app {
 // The file in the temporary directory that holds the last body fetched.
 inline constexpr const char* TEMP_PICTURE_NAME = "img_temp.bmp";
 
-// A body in the blocks it was read in: it grows by a block per read without moving what
-// it holds.
-using BodyBlocks = std::vector<std::vector<uint8_t>>;
-
 // The body of the address, byte for byte, whatever the response status; no blocks when
 // the internet handle, the address or the first size query fails.
-BodyBlocks URLText(const std::string& strURL);
+std::vector<uint8_t> URLText(const std::string& strURL);
 
 // The download half of URLPicture: the body written to the temporary file, which then
 // holds exactly it, each block as it is read. The file's path; empty when there is no private temporary directory

@@ -52,14 +52,6 @@ Bytes all_bytes()
 
 Bytes bytes_of(std::string_view text) { return {text.begin(), text.end()}; }
 
-Bytes joined(const app::BodyBlocks& blocks)
-{
-    Bytes bytes;
-    for (const Bytes& block : blocks)
-        bytes.insert(bytes.end(), block.begin(), block.end());
-    return bytes;
-}
-
 // A GIF whose 1 x 1 frame sits on a screen of 5000 x 5000 pixels: 35 bytes that would
 // decode to 100 MB.
 const Bytes vast_gif = {0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x88, 0x13, 0x88, 0x13, 0x80, 0x00, 0x00, 0x00, 0x00,
@@ -195,7 +187,7 @@ TEST_F(UrlPictureTest, PicturesLoadByContentAlthoughTheFileSaysBmp)
 
 TEST_F(UrlPictureTest, TheFileHoldsExactlyTheLastBody)
 {
-    EXPECT_EQ(joined(app::URLText(url("/bytes"))), bodies.at("/bytes"));
+    EXPECT_EQ(app::URLText(url("/bytes")), bodies.at("/bytes"));
     EXPECT_FALSE(app::URLPicture(url("/bytes")));
     EXPECT_EQ(file_bytes(temp_file()), bodies.at("/bytes")); // NUL and 128-255 unchanged
 
