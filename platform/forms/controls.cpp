@@ -612,8 +612,6 @@ UserControlHost::UserControlHost(Form& form, const ControlDefinition& d, std::un
     : Control(form, d, host.hWnd()), m_control(std::move(control)), m_host(host)
 {
     auto* widget = new UserControlWidget(host, form.widget()->client());
-    // The control read its properties before it had a widget: a disabled one takes no focus.
-    widget->enabled_changed(host.Enabled());
     m_widget = widget;
     widget->move(pixels(double(d.integer("Left"))), pixels(double(d.integer("Top"))));
     if (!m_tooltip.empty())

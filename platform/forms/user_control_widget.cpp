@@ -51,7 +51,8 @@ UserControlWidget::UserControlWidget(UserControl& host, QWidget* parent) : QWidg
 {
     show_set_cursors();
     setMouseTracking(true);
-    setFocusPolicy(Qt::StrongFocus);
+    // The control read its properties before it had a widget: a disabled one takes no focus.
+    enabled_changed(host.Enabled());
     back_style_changed(host.BackStyle());
     host.set_site(this);
     set_window_backend(host.hWnd(), this);
