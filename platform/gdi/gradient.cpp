@@ -1,5 +1,7 @@
 #include "platform/gdi/gradient.h"
 
+#include "platform/gdi/floor_steps.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <utility>
@@ -15,28 +17,12 @@ namespace {
 // the span.
 class Ramp {
 public:
-    Ramp(int64_t a, int64_t b, int64_t first, int64_t span) : m_span(span)
-    {
-        const int64_t start = a * span + (b - a) * first; // >= 0: first lies in [0, span)
-        m_quotient = start / span;
-        m_remainder = start % span;
-        const int64_t delta = b - a;
-        m_step_quotient = delta / span - (delta % span < 0 ? 1 : 0);
-        m_step_remainder = delta - m_step_quotient * span;
-    }
-    uint8_t byte() const { return uint8_t(m_quotient >> 8); }
-    void step()
-    {
-        m_quotient += m_step_quotient;
-        m_remainder += m_step_remainder;
-        if (m_remainder >= m_span) {
-            m_remainder -= m_span;
-            ++m_quotient;
-        }
-    }
+    Ramp(int64_t a, int64_t b, int64_t first, int64_t span) : m_steps(a * span + (b - a) * first, b - a, span) { }
+    uint8_t byte() const { return uint8_t(m_steps.whole() >> 8); }
+    void step() { m_steps.step(); }
 
 private:
-    int64_t m_span, m_quotient, m_remainder, m_step_quotient, m_step_remainder;
+    FloorSteps m_steps;
 };
 
 // The colour at d = first, first + 1, ... from vertex a towards vertex b.

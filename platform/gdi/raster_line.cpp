@@ -1,5 +1,7 @@
 #include "platform/gdi/raster.h"
 
+#include "platform/gdi/floor_steps.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -16,19 +18,6 @@ struct Axis {
     int64_t extent;
 };
 
-struct Division {
-    int64_t quotient;  // floor((a * b + c) / d)
-    int64_t remainder; // in [0, d)
-};
-
-// d > 0. Fits in 64 bits for a line's steps: |a| < 2^32, 0 <= b <= 2^31, 0 <= c < 2^31.
-Division divide(int64_t a, int64_t b, int64_t c, int64_t d)
-{
-    const int64_t n = a * b + c;
-    const int64_t q = n / d - (n % d < 0 ? 1 : 0);
-    return {q, n - q * d};
-}
-
 // Steps t = 0 .. length - 1 along the major axis, clipped to the surface, and plots
 // (major, minor). Pixel rule: the nearest pixel to the ideal line, a half-way point
 // going to the smaller minor coordinate: minor = start + floor((delta * t + (length - 1) / 2) / length).
@@ -41,20 +30,9 @@ void walk(Axis major, Axis minor, Plot plot)
     const int64_t last = std::min(length, step > 0 ? major.extent - major.start : major.start + 1);
     if (first >= last)
         return;
-    // first <= 2^31: the surface starts at most that many steps along.
-    auto [offset, rest] = divide(minor.delta, first, (length - 1) / 2, length);
-    for (int64_t t = first; t < last; ++t) {
-        plot(major.start + step * t, minor.start + offset);
-        // |minor.delta| <= length, so the remainder leaves [0, length) by at most one length.
-        rest += minor.delta;
-        if (rest >= length) {
-            rest -= length;
-            ++offset;
-        } else if (rest < 0) {
-            rest += length;
-            --offset;
-        }
-    }
+    FloorSteps minor_offset(FloorSteps::Wide(minor.delta) * first + (length - 1) / 2, minor.delta, length);
+    for (int64_t t = first; t < last; ++t, minor_offset.step())
+        plot(major.start + step * t, minor.start + minor_offset.whole());
 }
 
 // The cells a run covers from `start` up to, not including, `end`, as [first, last), kept

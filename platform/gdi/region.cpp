@@ -11,6 +11,8 @@
 
 #include "platform/gdi/region.h"
 
+#include "platform/gdi/floor_steps.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstddef>
@@ -311,17 +313,6 @@ Region CreateEllipticRgn(int left, int top, int right, int bottom)
 
 namespace {
 
-// Quotient rounded down, and the remainder 0 <= r < denominator (denominator > 0).
-std::pair<int64_t, int64_t> floor_div(Wide numerator, int64_t denominator)
-{
-    Wide q = numerator / denominator, r = numerator % denominator;
-    if (r < 0) {
-        --q;
-        r += denominator;
-    }
-    return {int64_t(q), int64_t(r)};
-}
-
 // One edge, top to bottom, walked a row at a time. In row y it crosses at
 // x_top + dx * (y - y_top) / dy; `column`, the first column at or right of that, is kept
 // exactly by adding dx / dy as a whole part and a remainder each row, without dividing.
@@ -334,33 +325,22 @@ struct Edge {
     int winding = 0; // +1 going down, -1 going up
 
     int64_t column = 0;
-    int64_t x_floor = 0;   // floor of the crossing
-    int64_t remainder = 0; // its fraction times dy: 0 <= remainder < dy
-    int64_t step = 0;      // floor(dx / dy)
-    int64_t step_remainder = 0;
+    FloorSteps offset {0, 0, 1}; // floor(dx * (y - y_top) / dy) and its remainder
 
     // The walk's first row, y_top or a later one where the polygon is cut at the top.
     void start(int64_t y)
     {
-        const auto [whole, part] = floor_div(Wide(dx) * (y - y_top), dy);
-        x_floor = x_top + whole;
-        remainder = part;
-        const auto [step_whole, step_part] = floor_div(dx, dy);
-        step = step_whole;
-        step_remainder = step_part;
-        column = x_floor + (remainder != 0);
+        offset = FloorSteps(Wide(dx) * (y - y_top), dx, dy);
+        column = crossing_column();
     }
 
     void next_row()
     {
-        x_floor += step;
-        remainder += step_remainder;
-        if (remainder >= dy) {
-            remainder -= dy;
-            ++x_floor;
-        }
-        column = x_floor + (remainder != 0);
+        offset.step();
+        column = crossing_column();
     }
+
+    int64_t crossing_column() const { return x_top + offset.whole() + (offset.part() != 0); }
 };
 
 std::vector<Edge> polygon_edges(const POINT* points, int count)
