@@ -1,6 +1,7 @@
 #include "platform/host/picture.h"
 
 #include "platform/host/picture_file.h"
+#include "platform/host/populated_memory.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -76,6 +77,30 @@ private:
     QImageReader m_reader;
 };
 
+// Below this many pixels a picture is decoded into the reader's own memory.
+constexpr int64_t populated_pixels = 1 << 18;
+
+// A large JPEG decodes into memory mapped at once, relabelled as the ARGB32 the picture
+// keeps: the reader's RGB32 pixel is 0xffRRGGBB, the same as an opaque ARGB32 one, and a
+// conversion would copy the pixels. Nothing changes when the reader makes its own image.
+QImage read_populated_jpeg(QImageReader& reader, PixelSize size)
+{
+    if (size.pixels() < populated_pixels || reader.imageFormat() != QImage::Format_RGB32)
+        return reader.read();
+    const int width = int(size.width), height = int(size.height);
+    const qsizetype line = qsizetype(width) * 4;
+    std::optional<PopulatedMemory> memory = PopulatedMemory::map(size_t(line) * size_t(height));
+    if (!memory)
+        return reader.read();
+    QImage target(memory->data(), width, height, line, QImage::Format_RGB32); // a view of `memory`
+    if (!reader.read(&target))
+        return {};
+    if (target.constBits() != memory->data() || target.format() != QImage::Format_RGB32)
+        return target;
+    target = QImage(); // the view goes before its memory is handed on
+    return std::move(*memory).into_image(width, height, line, QImage::Format_ARGB32);
+}
+
 // A GIF is drawn at its screen size; the other readers report the size they decode to.
 QImage read_bitmap(std::span<const uint8_t> bytes, PictureFormat format)
 {
@@ -91,7 +116,7 @@ QImage read_bitmap(std::span<const uint8_t> bytes, PictureFormat format)
     }
     if (!declared || !fits(*declared, PICTURE_PIXEL_CAP))
         return {};
-    QImage image = reader->read();
+    QImage image = format == PictureFormat::Jpeg ? read_populated_jpeg(*reader, *declared) : reader->read();
     return fits(size_of(image), PICTURE_PIXEL_CAP) ? image : QImage();
 }
 

@@ -84,12 +84,19 @@ TEST(Picture, ImagesAreArgb32WithThePixelsOfTheFile)
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 3; ++x)
             indexed.setPixel(x, y, uint((x + y) % 3));
+    // Past a quarter megapixel a JPEG decodes into memory of its own.
+    QImage large(640, 480, QImage::Format_RGB32);
+    for (int y = 0; y < large.height(); ++y)
+        for (int x = 0; x < large.width(); ++x)
+            large.setPixel(x, y, qRgb(x % 251, y % 241, (x * y) % 239));
     struct Case {
         const char* name;
         std::vector<uint8_t> file;
     };
     const Case cases[] = {
         {"JPEG, read as RGB32", file_of(colours, "JPEG")},
+        {"large JPEG", file_of(large, "JPEG")},
+        {"large grey JPEG", file_of(large.convertToFormat(QImage::Format_Grayscale8), "JPEG")},
         {"grey JPEG, read as Grayscale8", file_of(colours.convertToFormat(QImage::Format_Grayscale8), "JPEG")},
         {"BMP, read as RGB32", file_of(colours, "BMP")},
         {"PNG with alpha, read as ARGB32", test_pictures::png(5, 3, qRgba(10, 200, 30, 90))},
@@ -106,6 +113,30 @@ TEST(Picture, ImagesAreArgb32WithThePixelsOfTheFile)
         }
         EXPECT_EQ(StdPicture::from_bytes(c.file)->bytes(), c.file);
         EXPECT_TRUE(StdPicture::loaded_from(c.file)->bytes().empty());
+    }
+}
+
+// A large JPEG's pixels live as long as any copy of its image, and a cut one decodes as far
+// as Qt's own reader takes it.
+TEST(Picture, ALargeJpegsPixelsOutliveThePictureAndACutOneDecodesAsQtDoes)
+{
+    QImage photo(700, 500, QImage::Format_RGB32);
+    for (int y = 0; y < photo.height(); ++y)
+        for (int x = 0; x < photo.width(); ++x)
+            photo.setPixel(x, y, qRgb((x * 3) % 256, (y * 5) % 256, (x + y) % 256));
+    const std::vector<uint8_t> file = file_of(photo, "JPEG");
+    const std::vector<uint8_t> cut(file.begin(), file.begin() + std::ptrdiff_t(file.size() / 2));
+    for (const std::vector<uint8_t>* bytes : {&file, &cut}) {
+        SCOPED_TRACE(bytes == &file ? "whole" : "cut");
+        const QImage qt = QImage::fromData(bytes->data(), int(bytes->size())).convertToFormat(QImage::Format_ARGB32);
+        Picture picture = StdPicture::loaded_from(*bytes);
+        ASSERT_EQ(picture != nullptr, !qt.isNull());
+        if (!picture)
+            continue;
+        const QImage kept = picture->image();
+        picture.reset();
+        EXPECT_EQ(kept.format(), QImage::Format_ARGB32);
+        EXPECT_EQ(kept, qt);
     }
 }
 
