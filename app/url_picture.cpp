@@ -5,7 +5,6 @@
 #include "platform/services/temp_path.h"
 
 #include <fcntl.h>
-#include <malloc.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -161,11 +160,6 @@ std::string download_to_temp_file(const std::string& strURL)
     read_body(strURL, [&file](std::span<const uint8_t> block) { return file.write(block); });
     if (!file.commit())
         return {};
-#ifdef __GLIBC__
-    // The blocks the body waited in are freed by now; their pages go back before the
-    // file is read in as one piece, or the two copies would add up in the memory.
-    ::malloc_trim(0);
-#endif
     return path;
 }
 
