@@ -13,7 +13,7 @@ namespace app {
 // The file in the temporary directory that holds the last body fetched.
 inline constexpr const char* TEMP_PICTURE_NAME = "img_temp.bmp";
 
-// The body of the address, byte for byte, whatever the response status; no blocks when
+// The body of the address, byte for byte, whatever the response status; empty when
 // the internet handle, the address or the first size query fails.
 std::vector<uint8_t> URLText(const std::string& strURL);
 
