@@ -1,7 +1,7 @@
 #include "platform/host/picture.h"
 
 #include "platform/host/picture_file.h"
-#include "platform/host/populated_memory.h"
+#include "platform/host/populated_image.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -80,25 +80,22 @@ private:
 // Below this many pixels a picture is decoded into the reader's own memory.
 constexpr int64_t populated_pixels = 1 << 18;
 
-// A large JPEG decodes into memory mapped at once, relabelled as the ARGB32 the picture
-// keeps: the reader's RGB32 pixel is 0xffRRGGBB, the same as an opaque ARGB32 one, and a
+// A large JPEG decodes into an ARGB32 image mapped at once, through an RGB32 view of its
+// pixels: the reader's RGB32 pixel is 0xffRRGGBB, the same as an opaque ARGB32 one, and a
 // conversion would copy the pixels. Nothing changes when the reader makes its own image.
 QImage read_populated_jpeg(QImageReader& reader, PixelSize size)
 {
     if (size.pixels() < populated_pixels || reader.imageFormat() != QImage::Format_RGB32)
         return reader.read();
-    const int width = int(size.width), height = int(size.height);
-    const qsizetype line = qsizetype(width) * 4;
-    std::optional<PopulatedMemory> memory = PopulatedMemory::map(size_t(line) * size_t(height));
-    if (!memory)
+    QImage image = populated_image(int(size.width), int(size.height), QImage::Format_ARGB32);
+    if (image.isNull())
         return reader.read();
-    QImage target(memory->data(), width, height, line, QImage::Format_RGB32); // a view of `memory`
+    QImage target(image.bits(), image.width(), image.height(), image.bytesPerLine(), QImage::Format_RGB32);
     if (!reader.read(&target))
         return {};
-    if (target.constBits() != memory->data() || target.format() != QImage::Format_RGB32)
-        return target;
-    target = QImage(); // the view goes before its memory is handed on
-    return std::move(*memory).into_image(width, height, line, QImage::Format_ARGB32);
+    if (target.constBits() != image.constBits() || target.format() != QImage::Format_RGB32)
+        return target; // the reader made an image of its own
+    return image;
 }
 
 // A GIF is drawn at its screen size; the other readers report the size they decode to.
