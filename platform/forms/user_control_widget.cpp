@@ -5,10 +5,13 @@
 #include "platform/forms/tooltip.h"
 #include "platform/forms/virtual_keys.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QImage>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
@@ -64,6 +67,7 @@ UserControlWidget::UserControlWidget(UserControl& host, QWidget* parent) : QWidg
 UserControlWidget::~UserControlWidget()
 {
     let_capture_go();
+    qApp->removeEventFilter(this); // also when the window went first, taking its capture along
     set_window_backend(m_host.hWnd(), nullptr);
     m_host.set_site(nullptr);
 }
@@ -116,13 +120,14 @@ void UserControlWidget::region_changed(const Region* region, bool redraw)
 
 void UserControlWidget::capture_changed(bool captured)
 {
+    // The capture grabs no pointer: a press anywhere must reach what is under it. The moves
+    // that other widgets of the program get are passed on here instead; while a mouse button
+    // is held, the window system keeps the pointer's events here anyway.
     if (captured) {
-        if (isVisible())
-            grabMouse();
+        qApp->installEventFilter(this);
         return;
     }
-    if (mouseGrabber() == this)
-        releaseMouse();
+    qApp->removeEventFilter(this);
     capture_released();
 }
 
@@ -151,6 +156,33 @@ bool UserControlWidget::event(QEvent* event)
     return QWidget::event(event);
 }
 
+bool UserControlWidget::eventFilter(QObject* watched, QEvent* event)
+{
+    // Widgets only: what reaches a window reaches one of its widgets next.
+    if (watched == this || !watched->isWidgetType() || !holds_capture())
+        return false;
+    switch (event->type()) {
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+        // A press comes with the move that took the pointer there, before the press itself.
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const Qt::MouseButtons held = event->type() == QEvent::MouseMove ? mouse->buttons()
+                                                                         : mouse->buttons() & ~mouse->button();
+        follow_elsewhere(mouse->globalPosition().toPoint(), held, mouse->modifiers());
+        break;
+    }
+    case QEvent::Leave:
+        // Out of the program's windows no move follows the pointer: the window's leave stands in.
+        if (static_cast<QWidget*>(watched)->isWindow())
+            follow_elsewhere(QCursor::pos(), QGuiApplication::mouseButtons(), QGuiApplication::keyboardModifiers());
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
 void UserControlWidget::paintEvent(QPaintEvent*)
 {
     const Surface& surface = m_host.surface();
@@ -175,7 +207,22 @@ void UserControlWidget::paintEvent(QPaintEvent*)
 
 void UserControlWidget::pointer_moved(QPoint global)
 {
+    m_pointer = global;
     SetCursorPos(global.x(), global.y());
+}
+
+void UserControlWidget::follow_elsewhere(QPoint global, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers)
+{
+    // A move that reaches several widgets (a parent after its child), or a press where the
+    // pointer was seen already, is one move.
+    if (global == m_pointer)
+        return;
+    const QPoint local = mapFromGlobal(global);
+    pointer_moved(global);
+    int16_t button = button_of(buttons);
+    int16_t shift = shift_bits(modifiers);
+    float x = float(local.x()), y = float(local.y());
+    m_host.raise_MouseMove(button, shift, x, y);
 }
 
 void UserControlWidget::mouse_event(QMouseEvent* event, int kind)
@@ -237,19 +284,15 @@ void UserControlWidget::mouseMoveEvent(QMouseEvent* event)
 
 void UserControlWidget::leaveEvent(QEvent*)
 {
-    // While the grab works, the move that leaves arrives as a move. Where the window system
-    // keeps none (the pointer left the program's windows), Qt's leave stands in for it.
+    // Where the pointer goes next is another widget, which passes its moves on, or no window
+    // of the program, where this leave stands in for the move that leaves.
     if (!holds_capture())
         return;
     const QPoint global = QCursor::pos();
     const QPoint local = mapFromGlobal(global);
     if (local.x() >= 0 && local.y() >= 0 && local.x() <= width() && local.y() <= height())
         return;
-    pointer_moved(global);
-    int16_t button = button_of(QGuiApplication::mouseButtons());
-    int16_t shift = shift_bits(QGuiApplication::keyboardModifiers());
-    float x = float(local.x()), y = float(local.y());
-    m_host.raise_MouseMove(button, shift, x, y);
+    follow_elsewhere(global, QGuiApplication::mouseButtons(), QGuiApplication::keyboardModifiers());
 }
 
 void UserControlWidget::keyPressEvent(QKeyEvent* event)
@@ -286,14 +329,55 @@ void UserControlWidget::keyReleaseEvent(QKeyEvent* event)
     m_host.raise_KeyUp(code, shift);
 }
 
+namespace {
+
+// A menu of the bar, a context menu or the bar in keyboard mode: they take Qt's focus, but
+// the platform's focus stays with the control.
+bool is_menu(const QWidget* widget)
+{
+    return widget && (qobject_cast<const QMenu*>(widget) || qobject_cast<const QMenuBar*>(widget) ||
+                      widget->window()->windowType() == Qt::Popup);
+}
+
+bool lent_to_menu(Qt::FocusReason reason)
+{
+    return reason == Qt::PopupFocusReason || reason == Qt::MenuBarFocusReason;
+}
+
+} // namespace
+
 void UserControlWidget::focusInEvent(QFocusEvent*)
 {
+    // Back from a menu: the control never lost the focus.
+    if (m_focus_lent) {
+        end_focus_loan();
+        return;
+    }
     m_host.raise_GotFocus();
 }
 
-void UserControlWidget::focusOutEvent(QFocusEvent*)
+void UserControlWidget::focusOutEvent(QFocusEvent* event)
 {
-    m_host.raise_LostFocus();
+    if (!lent_to_menu(event->reason())) {
+        end_focus_loan();
+        m_host.raise_LostFocus();
+        return;
+    }
+    // Lost for real only when the focus goes on from the menu to another widget.
+    if (!m_focus_lent)
+        m_focus_lent = QObject::connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+            if (now && now != this && !is_menu(now)) {
+                end_focus_loan();
+                m_host.raise_LostFocus();
+            }
+        });
+}
+
+void UserControlWidget::end_focus_loan()
+{
+    if (m_focus_lent)
+        QObject::disconnect(*m_focus_lent);
+    m_focus_lent.reset();
 }
 
 void UserControlWidget::showEvent(QShowEvent*)

@@ -1,7 +1,7 @@
 #pragma once
 // The widget that shows a custom control's host on screen: it paints the host's image,
-// masks itself with the window region, holds the mouse while its window has the capture,
-// and turns Qt's input into the host's events.
+// masks itself with the window region, follows the pointer over all the program's windows
+// while its window has the capture, and turns Qt's input into the host's events.
 
 #include "platform/host/user_control.h"
 #include "platform/host/window.h"
@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 
 namespace platform::forms {
 
@@ -32,6 +33,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -48,13 +50,19 @@ protected:
 private:
     void mouse_event(QMouseEvent* event, int kind);
     void pointer_moved(QPoint global);
+    // The capture's move, for a pointer seen at `global` by another of the program's widgets.
+    void follow_elsewhere(QPoint global, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
     bool holds_capture() const;
     // Over the window's region, where the pointer's events are the window's own.
     bool hit(QPoint local) const;
     void let_capture_go();
+    void end_focus_loan();
 
     UserControl& m_host;
     bool m_pressed_inside = false;
+    // While a menu has Qt's focus that is still this control's: the watch for where it goes next.
+    std::optional<QMetaObject::Connection> m_focus_lent;
+    QPoint m_pointer;                        // where this control last saw the pointer, on screen
     std::map<uint32_t, int16_t> m_keys_down; // X keycode: the code its KeyDown carried
     QImage m_transparent;                    // the image of a transparent control, kept between paints
 };

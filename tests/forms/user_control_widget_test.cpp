@@ -2,10 +2,16 @@
 
 #include "tests/forms/hosted_button.h"
 
+#include <QApplication>
 #include <QDialog>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -117,7 +123,7 @@ TEST_F(ShownButton, WhileItHoldsTheCaptureTheButtonGetsThePointerEverywhere)
     show();
     move_to(10, 10);
     EXPECT_EQ(GetCapture(), b.UserControl.hWnd());
-    EXPECT_EQ(QWidget::mouseGrabber(), widget);
+    EXPECT_EQ(QWidget::mouseGrabber(), nullptr) << "the hover grabs no pointer";
     // Held down and dragged off: the move that leaves is the button's, the rest are not.
     press_at(10, 10);
     move_to(-30, 10);
@@ -125,6 +131,123 @@ TEST_F(ShownButton, WhileItHoldsTheCaptureTheButtonGetsThePointerEverywhere)
     release_at(-40, 10);
     EXPECT_EQ(log, (std::vector<std::string> {"MouseMove 10,10", "MouseMove -30,10"}));
     EXPECT_FALSE(b.is_down());
+}
+
+// Where the pointer goes after the button, with nothing held: another widget of the same
+// window or another window of the program. Either way the button sees the pointer leave, and
+// a press that comes without a move first still reaches what is under the pointer.
+TEST_F(ShownButton, APressElsewhereReachesWhatIsUnderThePointerAndEndsTheHover)
+{
+    struct Target : QWidget {
+        using QWidget::QWidget;
+        std::vector<QPoint> presses;
+        void mousePressEvent(QMouseEvent* event) override { presses.push_back(event->position().toPoint()); }
+    };
+    Target neighbour(&window); // in the button's window, below it
+    neighbour.setGeometry(40, 100, 80, 25);
+    Target other; // a window of its own
+    other.setGeometry(window.geometry().translated(0, window.height() + 40));
+    struct Case {
+        const char* name;
+        Target& target;
+    };
+    for (const Case& c : {Case {"a neighbour", neighbour}, Case {"another window", other}}) {
+        SCOPED_TRACE(c.name);
+        log.clear();
+        b.events.MouseMove = [this](int16_t&, int16_t&, float&, float&) { log.push_back("MouseMove"); };
+        show();
+        other.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&other));
+        move_to(10, 10);
+        ASSERT_EQ(b.mouse_over(), std::optional<bool>(true));
+        // A tap: the press lands at once, where the pointer never moved before.
+        const QPoint at(20, 12);
+        QCursor::setPos(c.target.mapToGlobal(at));
+        QTest::mousePress(c.target.window()->windowHandle(), Qt::LeftButton, {}, c.target.mapTo(c.target.window(), at));
+        EXPECT_EQ(c.target.presses, std::vector<QPoint> {at});
+        EXPECT_EQ(b.mouse_over(), std::optional<bool>(false));
+        EXPECT_EQ(GetCapture(), 0u);
+        EXPECT_EQ(log, (std::vector<std::string> {"MouseMove", "MouseMove"})) << "the move in and the move out";
+        QTest::mouseRelease(c.target.window()->windowHandle(), Qt::LeftButton, {}, c.target.mapTo(c.target.window(), at));
+        b.events.MouseMove = nullptr;
+        other.hide();
+    }
+}
+
+// The focus events the host raises, in order.
+struct FocusLog final : UserControlHandlers {
+    std::vector<std::string> events;
+    void UserControl_GotFocus() override { events.push_back("GotFocus"); }
+    void UserControl_LostFocus() override { events.push_back("LostFocus"); }
+};
+
+// A menu takes Qt's keyboard focus while it is open; the control keeps it all the same, and
+// loses it only when the focus goes on to another control.
+TEST_F(ShownButton, AMenuLeavesTheFocusWithTheButton)
+{
+    FocusLog focus;
+    b.UserControl.set_handlers(&focus);
+    QMenuBar bar(&window);
+    QMenu* file = bar.addMenu("Файл");
+    QAction* to_box = file->addAction("to the box");
+    QLineEdit box(&window);
+    box.setGeometry(40, 100, 80, 20);
+    QMenu context;
+    context.addAction("one");
+    QObject::connect(to_box, &QAction::triggered, &box, [&box] { box.setFocus(); });
+    show();
+    const auto open_bar_menu = [&] {
+        QTest::mouseClick(&bar, Qt::LeftButton, {}, bar.actionGeometry(file->menuAction()).center());
+        return file;
+    };
+    const auto open_context = [&] {
+        context.popup(window.mapToGlobal(QPoint(60, 60)));
+        return &context;
+    };
+    struct Case {
+        const char* name;
+        std::function<QMenu*()> open;
+        std::function<void(QMenu*)> close;
+        std::vector<std::string> expected;
+    };
+    const std::vector<Case> cases = {
+        {"the bar's menu, left with Escape twice", open_bar_menu,
+         [&bar](QMenu* menu) {
+             QTest::keyClick(menu, Qt::Key_Escape); // back to the bar, in keyboard mode
+             QTest::keyClick(&bar, Qt::Key_Escape);
+         },
+         {}},
+        {"a context menu, closed with Escape", open_context,
+         [](QMenu* menu) { QTest::keyClick(menu, Qt::Key_Escape); }, {}},
+        {"a context menu, closed by code", open_context, [](QMenu* menu) { menu->hide(); }, {}},
+        {"the bar's menu, whose command moves the focus on", open_bar_menu,
+         [to_box](QMenu* menu) {
+             to_box->trigger();
+             menu->hide();
+         },
+         {"LostFocus"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        widget->setFocus();
+        settle();
+        focus.events.clear();
+        QMenu* menu = c.open();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+        settle();
+        c.close(menu);
+        settle();
+        EXPECT_EQ(focus.events, c.expected);
+        EXPECT_EQ(QApplication::focusWidget() == widget, c.expected.empty());
+    }
+    // A real move between the window's controls still counts.
+    widget->setFocus();
+    settle();
+    focus.events.clear();
+    box.setFocus();
+    widget->setFocus();
+    EXPECT_EQ(focus.events, (std::vector<std::string> {"LostFocus", "GotFocus"}));
+    b.UserControl.set_handlers(&b);
 }
 
 TEST_F(ShownButton, ThePointerLeavingTheWindowsWithoutAMoveStillEndsTheHover)
@@ -158,13 +281,12 @@ TEST_F(ShownButton, DisablingOrHidingTheButtonLetsTheCaptureGo)
         SCOPED_TRACE(disable ? "disabled" : "hidden");
         show();
         move_to(10, 10);
-        ASSERT_EQ(QWidget::mouseGrabber(), widget);
+        ASSERT_EQ(GetCapture(), b.UserControl.hWnd());
         if (disable)
             b.let_Enabled(false);
         else
             widget->hide();
         EXPECT_EQ(GetCapture(), 0u);
-        EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
         b.let_Enabled(true);
         widget->show();
         move_to(-20, -20);
