@@ -319,6 +319,7 @@ TextBox::TextBox(Form& form, const ControlDefinition& d) : Control(form, d), m_m
     } else {
         auto* edit = new LineEdit(parent, [this] { raise("Click"); });
         edit->setText(q(d.text("Text")));
+        edit->setCursorPosition(0);
         edit->setReadOnly(d.boolean("Locked"));
         edit->setFrame(d.integer("BorderStyle", 1) != 0);
         if (d.integer("Alignment") == 1)
@@ -339,10 +340,14 @@ std::string TextBox::Text() const
 
 void TextBox::set_Text(const std::string& text)
 {
-    if (m_multi_line)
+    // The box shows the text from its beginning, the caret before it, until the user moves it.
+    if (m_multi_line) {
         static_cast<QPlainTextEdit*>(m_widget.data())->setPlainText(to_document(text));
-    else
-        static_cast<QLineEdit*>(m_widget.data())->setText(q(text));
+        return;
+    }
+    auto* edit = static_cast<QLineEdit*>(m_widget.data());
+    edit->setText(q(text));
+    edit->setCursorPosition(0);
 }
 
 int32_t TextBox::SelStart() const

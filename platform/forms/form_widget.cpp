@@ -1,16 +1,19 @@
 #include "platform/forms/form_widget.h"
 
-#include "platform/gdi/font_engine.h"
+#include "platform/forms/classic_palette.h"
+#include "platform/forms/menu_bar.h"
 #include "platform/forms/taskbar.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QMenuBar>
 #include <QPainter>
-#include <QProxyStyle>
+#include <QScreen>
 #include <QShowEvent>
-#include <QStyleOptionMenuItem>
+
+#include <algorithm>
 
 namespace platform::forms {
 
@@ -31,55 +34,19 @@ protected:
     }
 };
 
-// Menu bar items padded 2 pixels above and below and 5 beside the text, the highlight of the
-// item being opened inside that padding. (A style sheet says the same, but brings Qt's
-// whole style sheet machinery, half a megabyte of it, into the program.)
-class MenuBarStyle final : public QProxyStyle {
-public:
-    QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
-                           const QWidget* widget) const override
-    {
-        if (type == CT_MenuBarItem)
-            return size.grownBy(padding);
-        return QProxyStyle::sizeFromContents(type, option, size, widget);
-    }
-
-    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
-                     const QWidget* widget) const override
-    {
-        if (const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
-            item && element == CE_MenuBarItem) {
-            QStyleOptionMenuItem inner(*item);
-            inner.rect = item->rect.marginsRemoved(padding);
-            QProxyStyle::drawControl(element, &inner, painter, widget);
-            return;
-        }
-        QProxyStyle::drawControl(element, option, painter, widget);
-    }
-
-private:
-    static constexpr QMargins padding {5, 2, 5, 2};
-};
-
 } // namespace
 
 FormWidget::FormWidget() : m_client(new ClientArea(this))
 {
     m_client->setAutoFillBackground(true);
+    // The controls' colours; the menu bar, outside the client area, follows the desktop.
+    m_client->setPalette(classic_palette());
 }
 
 QMenuBar* FormWidget::menu_bar()
 {
     if (!m_menu_bar) {
-        m_menu_bar = new QMenuBar(this);
-        m_menu_bar->setNativeMenuBar(false);
-        // The classic menu font, tight enough for the menus to fit the window's width.
-        StdFont font;
-        font.name = "Tahoma";
-        m_menu_bar->setFont(qt_font_for(font));
-        auto* style = new MenuBarStyle;
-        style->setParent(m_menu_bar);
-        m_menu_bar->setStyle(style);
+        m_menu_bar = make_menu_bar(this);
         layout_client();
     }
     return m_menu_bar;
@@ -171,9 +138,10 @@ void FormWidget::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
     if (event->spontaneous())
         return;
-    // Before the window is mapped: the X11 window manager reads the mark then.
+    // Before the window is mapped: the X11 window manager reads the mark and the place then.
     if (!m_shown_in_taskbar)
         keep_out_of_taskbar(*this);
+    keep_on_screen();
     if (!focusWidget()) {
         for (size_t place = 0; place < m_tab_order.size(); ++place) {
             if (is_tab_stop(place)) {
@@ -182,6 +150,25 @@ void FormWidget::showEvent(QShowEvent* event)
             }
         }
     }
+}
+
+void FormWidget::keep_on_screen()
+{
+    const QRect frame = frameGeometry();
+    const QScreen* screen = QGuiApplication::screenAt(frame.center());
+    if (!screen)
+        screen = this->screen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    // Into the area where it fits; from the area's left or top edge where it does not.
+    const auto onto = [](int at, int length, int start, int room) {
+        return length > room ? start : std::clamp(at, start, start + room - length);
+    };
+    const QPoint place(onto(frame.x(), frame.width(), area.x(), area.width()),
+                       onto(frame.y(), frame.height(), area.y(), area.height()));
+    if (place != frame.topLeft())
+        move(place);
 }
 
 } // namespace platform::forms

@@ -1,8 +1,8 @@
 #pragma once
 // A program window on screen: an optional menu bar above a client area of the size the
-// definition gives, which paints the background picture at its natural size. It moves the
-// keyboard focus in the order of the controls' tab places, and keeps out of the taskbar
-// when asked to.
+// definition gives, which paints the background picture at its natural size in the classic
+// colours. It moves the keyboard focus in the order of the controls' tab places, comes onto
+// the screen when shown, and keeps out of the taskbar when asked to.
 
 #include <QImage>
 #include <QPointer>
@@ -40,6 +40,8 @@ protected:
 
 private:
     bool is_tab_stop(size_t place) const;
+    // A window placed past the screen's available area is moved onto it.
+    void keep_on_screen();
 
     QWidget* m_client;
     QMenuBar* m_menu_bar = nullptr;

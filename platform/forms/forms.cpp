@@ -6,6 +6,7 @@
 #include "platform/gdi/colour.h"
 #include "platform/gdi/font_engine.h"
 #include "platform/forms/form_widget.h"
+#include "platform/forms/menu_bar.h"
 #include "platform/forms/tooltip.h"
 
 #include <QAction>
@@ -234,8 +235,10 @@ void Form::build_menu(const ControlDefinition& d, void* parent_menu)
 {
     const QString caption = q(d.text("Caption"));
     QAction* action = nullptr;
+    QMenuBar& bar = *m_widget->menu_bar();
     if (!parent_menu) {
-        QMenu* menu = m_widget->menu_bar()->addMenu(caption);
+        QMenu* menu = bar.addMenu(caption);
+        use_menu_font(*menu, bar);
         action = menu->menuAction();
         for (const auto& child : d.children)
             build_menu(child, menu);
@@ -245,6 +248,7 @@ void Form::build_menu(const ControlDefinition& d, void* parent_menu)
             action = parent->addSeparator();
         } else if (!d.children.empty()) {
             QMenu* sub = parent->addMenu(caption);
+            use_menu_font(*sub, bar);
             action = sub->menuAction();
             for (const auto& child : d.children)
                 build_menu(child, sub);

@@ -9,10 +9,20 @@
 namespace platform {
 
 inline constexpr OLE_COLOR COLOR_DESKTOP = 0x80000001;
+inline constexpr OLE_COLOR COLOR_WINDOW = 0x80000005;
+inline constexpr OLE_COLOR COLOR_WINDOWTEXT = 0x80000008;
+inline constexpr OLE_COLOR COLOR_HIGHLIGHT = 0x8000000D;
+inline constexpr OLE_COLOR COLOR_HIGHLIGHTTEXT = 0x8000000E;
 inline constexpr OLE_COLOR COLOR_BTNFACE = 0x8000000F;
 inline constexpr OLE_COLOR COLOR_BTNSHADOW = 0x80000010;
+inline constexpr OLE_COLOR COLOR_GRAYTEXT = 0x80000011;
+inline constexpr OLE_COLOR COLOR_BTNTEXT = 0x80000012;
 inline constexpr OLE_COLOR COLOR_3DHIGHLIGHT = 0x80000014;
 inline constexpr OLE_COLOR COLOR_3DDKSHADOW = 0x80000015;
+inline constexpr OLE_COLOR COLOR_3DLIGHT = 0x80000016;
+inline constexpr OLE_COLOR COLOR_INFOTEXT = 0x80000017;
+inline constexpr OLE_COLOR COLOR_INFOBK = 0x80000018;
+inline constexpr OLE_COLOR COLOR_HOTLIGHT = 0x8000001A;
 
 inline constexpr int32_t S_OK = 0;
 inline constexpr int32_t E_INVALIDARG = int32_t(0x80070057);

@@ -5,8 +5,6 @@
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QTimer>
@@ -302,85 +300,6 @@ TEST_F(FormsTest, WhenTheMainWindowGoesEveryWindowGoesAndNoneComesBack)
     forms["Main"].Show();
     EXPECT_FALSE(forms.is_loaded("Main"));
     QApplication::processEvents();
-}
-
-// Fusion's menu bar with its items padded 2 pixels above and below and 5 beside, the open
-// item's highlight inside the padding: Qt's own style sheets, given that padding, draw the
-// reference, the menus under the bar included.
-TEST_F(FormsTest, MenuBarItemsArePaddedAsTheClassicMenus)
-{
-    forms.add("Menus", parse_window_definition(R"(
-form Menus
-    ClientWidth = 5520
-    ClientHeight = 1200
-    menu file
-        Caption = "File"
-        menu open
-            Caption = "Open"
-        end
-        menu sep1
-            Caption = "-"
-        end
-        menu quit
-            Caption = "Quit"
-            Enabled = false
-        end
-    end
-    menu site
-        Caption = "Site information"
-        menu more
-            Caption = "More"
-            menu deeper
-                Caption = "Deeper"
-            end
-        end
-    end
-    menu links
-        Caption = "Links"
-        menu home
-            Caption = "Home"
-        end
-    end
-end
-)"),
-              nullptr);
-    Form& window = forms["Menus"];
-    window.Show();
-    QMenuBar& bar = *window.widget()->menu_bar();
-    QMenuBar reference;
-    reference.setNativeMenuBar(false);
-    reference.setFont(bar.font());
-    reference.setStyleSheet(QStringLiteral("QMenuBar::item { padding: 2px 5px; }"));
-    for (const QAction* top : bar.actions()) {
-        QMenu* menu = reference.addMenu(top->text());
-        for (const QAction* item : top->menu()->actions()) {
-            if (item->isSeparator())
-                menu->addSeparator();
-            else if (item->menu())
-                menu->addMenu(item->text())->addAction(QStringLiteral("Deeper"));
-            else
-                menu->addAction(item->text())->setEnabled(item->isEnabled());
-        }
-    }
-    reference.resize(bar.size());
-    reference.show();
-    ASSERT_EQ(reference.sizeHint(), bar.sizeHint());
-    const auto pixels = [](QWidget& widget) { return widget.grab().toImage().convertToFormat(QImage::Format_RGB32); };
-    EXPECT_TRUE(pixels(reference) == pixels(bar));
-    for (qsizetype i = 0; i < bar.actions().size(); ++i) {
-        SCOPED_TRACE(bar.actions()[i]->text().toStdString());
-        EXPECT_EQ(reference.actionGeometry(reference.actions()[i]), bar.actionGeometry(bar.actions()[i]));
-        reference.setActiveAction(reference.actions()[i]);
-        bar.setActiveAction(bar.actions()[i]);
-        QMenu& menu = *bar.actions()[i]->menu();
-        QMenu& reference_menu = *reference.actions()[i]->menu();
-        menu.setActiveAction(menu.actions()[0]);
-        reference_menu.setActiveAction(reference_menu.actions()[0]);
-        EXPECT_TRUE(pixels(reference) == pixels(bar));
-        EXPECT_TRUE(pixels(reference_menu) == pixels(menu));
-        menu.close();
-        reference_menu.close();
-    }
 }
 
 TEST_F(FormsTest, ABadDefinitionIsReportedNotShown)
