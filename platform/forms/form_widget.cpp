@@ -8,6 +8,7 @@
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QWindow>
 #include <QMenuBar>
 #include <QPainter>
 #include <QScreen>
@@ -142,6 +143,7 @@ void FormWidget::showEvent(QShowEvent* event)
     if (!m_shown_in_taskbar)
         keep_out_of_taskbar(*this);
     keep_on_screen();
+    m_frame_pending = true;
     if (!focusWidget()) {
         for (size_t place = 0; place < m_tab_order.size(); ++place) {
             if (is_tab_stop(place)) {
@@ -152,9 +154,22 @@ void FormWidget::showEvent(QShowEvent* event)
     }
 }
 
+bool FormWidget::event(QEvent* event)
+{
+    // The window manager frames a window once it is mapped: where the frame pushes it past
+    // the screen's edge, the window comes further in.
+    if (m_frame_pending && (event->type() == QEvent::Paint || event->type() == QEvent::WindowActivate) &&
+        windowHandle() && !windowHandle()->frameMargins().isNull()) {
+        m_frame_pending = false;
+        keep_on_screen();
+    }
+    return QWidget::event(event);
+}
+
 void FormWidget::keep_on_screen()
 {
-    const QRect frame = frameGeometry();
+    // The frame as far as it is known: none before the window is first mapped.
+    const QRect frame = geometry().marginsAdded(windowHandle() ? windowHandle()->frameMargins() : QMargins());
     const QScreen* screen = QGuiApplication::screenAt(frame.center());
     if (!screen)
         screen = this->screen();
@@ -168,7 +183,7 @@ void FormWidget::keep_on_screen()
     const QPoint place(onto(frame.x(), frame.width(), area.x(), area.width()),
                        onto(frame.y(), frame.height(), area.y(), area.height()));
     if (place != frame.topLeft())
-        move(place);
+        move(place); // a window's position is its frame's
 }
 
 } // namespace platform::forms

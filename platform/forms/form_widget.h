@@ -37,12 +37,15 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     bool focusNextPrevChild(bool next) override;
     void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     bool is_tab_stop(size_t place) const;
     // A window placed past the screen's available area is moved onto it.
     void keep_on_screen();
 
+    // First: a child made in the constructor already sends this widget its events.
+    bool m_frame_pending = false; // shown, its window manager's frame not known yet
     QWidget* m_client;
     QMenuBar* m_menu_bar = nullptr;
     std::function<bool()> m_close_handler;

@@ -86,6 +86,7 @@ GET_CODE = twips(3090, 1920, 2250, 375)
 HOUSE = twips(5040, 1440, 375, 375)
 EXIT = twips(5040, 2400, 375, 375)
 SCREENSHOT_BUTTON = twips(105, 2400, 2415, 375)
+SUNFLOWER = twips(3480, 2400, 375, 375)  # Form1.ww4, the userbar code window
 SEARCH_BUTTON = twips(3960, 2400, 495, 375)
 CODE_BOX_1 = twips(120, 360, 4455, 855)
 CODE_BOX_2 = twips(120, 1560, 4455, 975)
@@ -93,6 +94,11 @@ TO_USERBARS = twips(4200, 2640, 375, 375)  # Form2.ww1
 # The search window (Form7.window): the engine box's edit field, left of its arrow, and OK.
 ENGINE_BOX = (40, twips(120, 120, 3975, 315)[1])
 SEARCH_OK = twips(4200, 120, 615, 975)
+# The userbar code window (Form5.window): the third option's button and the HTML code box.
+USERBAR_CLIENT = (394, 470)
+USERBAR_OPTION_3 = twips(120, 1080, 255, 255)
+USERBAR_HTML_BOX = twips(120, 4320, 5655, 855)
+USERBAR_3_PICTURE = "http://2ip.ru/_res/userbar/ua-bar.gif"  # its Text4
 # The screenshot window (Form3.window): a spot inside the fetched picture at 8, 8.
 SCREENSHOT_SPOT = (8 + 60, 8 + 60)
 
@@ -311,10 +317,47 @@ class Scenario:
         self.x.key("Return")
         wait_for("the menu command's address", lambda: self.program.alive() and len(self.program.opened()) >= 2, 10)
         wait_for("the menu to close", lambda: not self.popup(), 5)
+        self.menu_by_keys()
         opened = self.program.opened()
-        expected = [[HOUSE_ADDRESS], [MENU_ADDRESS]]
+        expected = [[HOUSE_ADDRESS], [MENU_ADDRESS], [MENU_ADDRESS]]
         if opened != expected:
             raise Failure(f"the opener was given {opened}, expected {expected}")
+
+    def menu_by_keys(self):
+        """F10 and a lone Alt highlight the bar's first item with nothing open; the arrows go
+        along the bar and open its menu, Enter chooses, Escape leaves."""
+        self.x.focus(self.main)
+        first_item = (self.main.x + 3, self.main.y + 3)  # beside the letters of "Файл"
+        bar = self.x.capture().pixel(*first_item)
+
+        def highlighted():
+            self.program.alive()
+            return not close(self.x.capture().pixel(*first_item), bar, 8)
+
+        before = {w.id for w in self.windows()}
+
+        def new_window():  # a menu opened by keys is not marked as a drop-down one
+            return next((w for w in self.windows() if w.id not in before), None)
+
+        for way in ["F10", "alt"]:
+            self.x.key(way)
+            wait_for(f"{way} to highlight the bar's first item", highlighted, 5, interval=0.1)
+            if new_window():
+                raise Failure(f"{way} opened a menu; it should only highlight the bar's first item")
+            self.shot("menu-bar-" + way.lower())
+            self.x.key("Escape")
+            wait_for(f"Escape to leave the bar after {way}", lambda: not highlighted(), 5, interval=0.1)
+        opened = len(self.program.opened())
+        self.x.key("F10")
+        wait_for("F10 to highlight the bar's first item", highlighted, 5, interval=0.1)
+        self.x.key("Right")
+        self.x.key("Down")  # opens "Информация о сайте" at "Валидаторы"
+        menu = wait_for("the second menu, opened by keys", new_window, 5)
+        self.x.key("Down")  # past the separator
+        self.x.key("Return")
+        wait_for("the address of the menu command chosen by keys",
+                 lambda: self.program.alive() and len(self.program.opened()) > opened, 10)
+        wait_for("the menu to close", lambda: all(w.id != menu.id for w in self.windows()), 5)
 
     def popup(self):
         return next((w for w in self.windows() if w.type in ("DROPDOWN_MENU", "POPUP_MENU")), None)
@@ -415,6 +458,41 @@ class Scenario:
         return popup.height
 
     # 6
+    def taps(self):
+        """A press that comes with its move in one go, as a tap or a quick hand gives it, reaches
+        the window under the pointer though a button of the main window still holds the hover."""
+        self.x.focus(self.main)
+        self.x.click(*self.main_at(SEARCH_BUTTON))
+        search = self.window_named(SEARCH_WINDOW_TITLE)
+        self.x.focus(search)  # the engine box still holds "Google"
+        opened = len(self.program.opened())
+        self.x.tap(*self.at(search, SEARCH_OK, SEARCH_CLIENT[1]))
+        wait_for("the search that the tap on OK starts", lambda: self.program.alive() and len(self.program.opened()) > opened, 5)
+        if self.program.opened()[opened:] != [[SEARCH_ADDRESS]]:
+            raise Failure(f"the tap on OK opened {self.program.opened()[opened:]}, expected {[[SEARCH_ADDRESS]]}")
+
+        self.x.focus(self.main)
+        self.x.click(*self.main_at(SUNFLOWER))
+        userbars = self.window_named(USERBAR_WINDOW_TITLE)
+        self.x.focus(userbars)
+        self.x.tap(*self.at(userbars, USERBAR_OPTION_3, USERBAR_CLIENT[1]))
+        self.shot("userbar-option-tapped")
+        got = self.copy_text(userbars, USERBAR_HTML_BOX, USERBAR_CLIENT[1])
+        if USERBAR_3_PICTURE not in got:
+            raise Failure(f"after the tap on the third option the HTML box holds {got!r}, without {USERBAR_3_PICTURE}")
+
+    def copy_text(self, window, point, client_height):
+        """What a click into a box that selects all of it, and a copy, give."""
+        self.x.set_clipboard(NOTHING_COPIED)
+        self.x.focus(window)
+        self.x.click(*self.at(window, point, client_height))
+        self.x.key("ctrl+c")
+        try:
+            return wait_for("the copied text", lambda: (t := self.x.clipboard()) != NOTHING_COPIED and t, 3)
+        except Failure:
+            raise Failure("the box copied nothing: it is empty")
+
+    # 7
     def screenshot_click(self):
         self.x.focus(self.main)
         self.x.click(*self.main_at(SCREENSHOT_BUTTON))
@@ -437,7 +515,7 @@ class Scenario:
         if self.program.opened()[opened:] != [[HOUSE_ADDRESS]]:
             raise Failure(f"the screenshot opened {self.program.opened()[opened:]}, expected {[[HOUSE_ADDRESS]]}")
 
-    # 7
+    # 8
     def exit_button(self):
         self.x.click(*self.main_at(EXIT))
         status = self.program.wait_exit(15)
@@ -453,7 +531,7 @@ class Scenario:
         if settings is None or {k: settings.get(k) for k in expected} != expected:
             raise Failure(f"stored settings {settings}, expected {expected}")
 
-    # 8
+    # 9
     def second_start(self):
         self.x.move(1, 1)  # away from where the windows come
         self.program.start(2)
@@ -485,15 +563,45 @@ class Scenario:
         if len(self.server.seen()) != 5:
             raise Failure(f"{len(self.server.seen())} picture requests in all, expected the lookup's 4 and a screenshot")
 
+    # 10
+    def scaled_start(self):
+        """At twice the scale the splash and the main window, which their definitions place
+        partly past a 1024 x 768 screen, come onto it whole."""
+        scale = 2
+        self.x.move(1, 1)
+        self.program.start(3, {"QT_SCALE_FACTOR": str(scale)})
+
+        def of_width(width):
+            return lambda: next((w for w in self.windows() if w.width == width), None)
+
+        splash = wait_for("the splash at scale 2", of_width(scale * SPLASH_SIZE[0]), 20)
+        self.expect_on_screen(splash, "splash")
+        self.shot("splash-at-scale-2")
+        main = wait_for("the main window at scale 2", of_width(scale * MAIN_CLIENT[0]), 20)
+        self.expect_on_screen(main, "main")
+        self.shot("main-window-at-scale-2")
+        self.x.click(main.x + scale * EXIT[0], main.y + main.height - scale * (MAIN_CLIENT[1] - EXIT[1]))
+        status = self.program.wait_exit(15)
+        if status != 0:
+            raise Failure(f"the run at scale 2 ended with status {status}")
+
+    def expect_on_screen(self, window, title):
+        width, height = self.x.size()
+        if window.x < 0 or window.y < 0 or window.x + window.width > width or window.y + window.height > height:
+            raise Failure(f"the {title} window at {window.width}x{window.height}+{window.x}+{window.y} "
+                          f"is not all on the {width}x{height} screen")
+
     STEPS = [
         ("first start: splash, first-run notice, main window", first_start),
         ("typing updates the caption; Узнать fetches four pictures", type_and_look_up),
         ("the house button and a menu command hand their addresses over", hand_addresses),
         ("Получить код shows the code, and every click into a box selects it all", get_code),
         ("the search window keeps near misses as typed and searches the exact label", search),
+        ("a tap reaches the window under it, though a main window button held the hover", taps),
         ("only a left click on the screenshot opens the site", screenshot_click),
         ("the exit button ends the program and keeps the settings", exit_button),
         ("second start: no notice, balloon tips, the site restored", second_start),
+        ("at scale 2 the splash and the main window come onto the screen", scaled_start),
     ]
 
 

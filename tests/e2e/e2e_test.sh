@@ -39,9 +39,9 @@ driver=("$python" "$here/driver.py" --program "$program" --work "$work" --artifa
 # The whole run has a bound below CTest's own time-out, so a hang still ends with our report.
 if [ "${VELMORA_E2E_NETWORK:-}" != proxy ] && unshare "${ns[@]}" true 2>/dev/null; then
   # bash stays the namespace's first process, to reap what the program's opener leaves behind.
-  timeout --kill-after=5 100 unshare "${ns[@]}" /bin/bash -c '"$@"; exit $?' e2e "${driver[@]}" --network namespace
+  timeout --kill-after=5 200 unshare "${ns[@]}" /bin/bash -c '"$@"; exit $?' e2e "${driver[@]}" --network namespace
 else
   [ "${VELMORA_E2E_NETWORK:-}" = proxy ] ||
     echo "e2e: no namespaces here ($(unshare "${ns[@]}" true 2>&1 | head -1)); using a local proxy"
-  timeout --kill-after=5 100 "${driver[@]}" --network proxy
+  timeout --kill-after=5 200 "${driver[@]}" --network proxy
 fi

@@ -254,6 +254,11 @@ class Display:
         screen.save(os.path.join(self.artifacts, name + ".png"))
         return screen
 
+    def size(self):
+        """The screen's width and height."""
+        width, height = self.run("xdotool", "getdisplaygeometry").split()
+        return int(width), int(height)
+
     def name(self, window):
         return self.run("xdotool", "getwindowname", str(window.id), check=False).rstrip("\n")
 
@@ -267,6 +272,10 @@ class Display:
         self.move(x, y)
         time.sleep(0.05)  # a moment of hover, as a hand gives
         self.run("xdotool", "click", str(button))
+
+    def tap(self, x, y):
+        """The pointer goes there and presses at once, in one call: no hover before the press."""
+        self.run("xdotool", "mousemove", str(x), str(y), "click", "1")
 
     def double_click(self, x, y):
         self.move(x, y)
@@ -348,13 +357,14 @@ class Program:
         self.env = env
         self.cwd = work
 
-    def start(self, run):
+    def start(self, run, extra_env=None):
         self.log_path = os.path.join(self.artifacts, f"velmora-run{run}.log")
         self.logs.append(self.log_path)
         if self.log_file:
             self.log_file.close()
         self.log_file = open(self.log_path, "wb")
-        self.process = subprocess.Popen([self.path], cwd=self.cwd, env=self.env, stdin=subprocess.DEVNULL,
+        self.process = subprocess.Popen([self.path], cwd=self.cwd, env=dict(self.env, **(extra_env or {})),
+                                        stdin=subprocess.DEVNULL,
                                         stdout=self.log_file, stderr=subprocess.STDOUT,
                                         preexec_fn=die_with_driver)
 
