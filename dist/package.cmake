@@ -4,10 +4,12 @@ set(CPACK_PACKAGE_NAME velmora)
 set(CPACK_PACKAGE_VENDOR "Velmora developers")
 set(CPACK_PACKAGE_CONTACT "Velmora developers <velmora@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "webmaster's tools: site services, pictures and codes for a page")
+# Lines of the description stay within 80 columns, its leading space counted.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-  "A small utility for webmasters and search-engine optimisers, with a Russian-language interface.\n\
-Type a site address, and its buttons and menus open web services about the site in the browser,\n\
-fetch pictures about it, write HTML and BBCODE snippets to copy, and search a word in a chosen engine.")
+  "A small utility for webmasters and search-engine optimisers, with a\n\
+Russian-language interface. Type a site address, and its buttons and menus\n\
+open web services about the site in the browser, fetch pictures about it,\n\
+write HTML and BBCODE snippets to copy, and search a word in a chosen engine.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 

@@ -136,10 +136,10 @@ def ellipse_points(cx, cy, rx, ry, angle=0.0, steps=48):
 class Art:
     """Draws at k times the size in pixel units of the final picture, then averages down."""
 
-    def __init__(self, width, height=None):
+    def __init__(self, width, height=None, supersample=None):
         height = height or width
         self.w, self.h = width, height
-        self.k = max(2, min(8, 512 // max(width, height)))
+        self.k = supersample or max(2, min(8, 512 // max(width, height)))
         self.size = (width * self.k, height * self.k)
         self.img = Image.new("RGBA", self.size, (0, 0, 0, 0))
 
@@ -540,6 +540,10 @@ def hand_cursor():
 
 # --- icons ---------------------------------------------------------------------------------
 
+# The program's icon, in the sixteen colours: grey frame, white tile, red V shaded maroon.
+MAIN_ICON_COLOURS = {"g": (128, 128, 128), "w": WHITE, "r": (255, 0, 0), "m": (128, 0, 0)}
+
+
 def icon_main():
     """The program's icon: a red letter V on a white tile, in the sixteen colours."""
     return pixel_art([
@@ -559,7 +563,7 @@ def icon_main():
         "gwwwwwwwwwwwwwwg",
         "gwwwwwwwwwwwwwwg",
         ".gggggggggggggg.",
-    ], {"g": (128, 128, 128), "w": WHITE, "r": (255, 0, 0), "m": (128, 0, 0)})
+    ], MAIN_ICON_COLOURS)
 
 
 def draw_info_diamond():
