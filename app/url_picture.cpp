@@ -4,13 +4,8 @@
 #include "platform/services/http.h"
 #include "platform/services/temp_path.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdlib>
+#include <optional>
 #include <span>
-#include <utility>
 
 namespace app {
 
@@ -23,10 +18,10 @@ constexpr DWORD DEFAULT_READ_SIZE = 4096;
 
 // The temporary directory and the file name; empty when there is no directory that fits
 // the buffer, whose unfilled spaces would otherwise name a file in the current directory.
-std::string temp_picture_path()
+std::string temp_picture_path(const PrivateDirectory& directory)
 {
     std::string buffer(TEMP_PATH_BUFFER, ' ');
-    const DWORD length = GetTempPathA(TEMP_PATH_BUFFER, buffer.data());
+    const DWORD length = GetTempPathA(directory, TEMP_PATH_BUFFER, buffer.data());
     if (length == 0 || length >= TEMP_PATH_BUFFER)
         return {};
     return buffer.substr(0, buffer.find('\0')) + TEMP_PICTURE_NAME;
@@ -70,72 +65,14 @@ void read_body(const std::string& url, Keep keep)
     }
 }
 
-bool write_all(int fd, std::span<const uint8_t> bytes)
+// The body written to the picture file of `directory`; false when it cannot be.
+bool download(const PrivateDirectory& directory, const std::string& strURL)
 {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        bytes = bytes.subspan(size_t(written));
-    }
-    return true;
+    // Each block goes to the file as it is read: the body is never gathered a second time.
+    StagedFile file(directory, TEMP_PICTURE_NAME);
+    read_body(strURL, [&file](std::span<const uint8_t> block) { return file.write(block); });
+    return file.commit();
 }
-
-// A fresh file that is renamed over `path` once it is complete: whatever lies at `path`
-// (a link included) is replaced, never written through, and a failed or abandoned write
-// leaves the old file as it was.
-class StagedFile {
-public:
-    explicit StagedFile(std::string path) : m_path(std::move(path)), m_staging(m_path + ".XXXXXX") {}
-    ~StagedFile()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        if (m_created && !m_renamed)
-            ::unlink(m_staging.c_str());
-    }
-    StagedFile(const StagedFile&) = delete;
-    StagedFile& operator=(const StagedFile&) = delete;
-
-    // Made at the first write, so a request that never answers leaves no file behind.
-    bool write(std::span<const uint8_t> bytes)
-    {
-        if (!m_tried) {
-            m_tried = true;
-            m_fd = ::mkostemp(m_staging.data(), O_CLOEXEC);
-            m_created = m_fd >= 0;
-        }
-        m_ok = m_ok && m_fd >= 0 && write_all(m_fd, bytes);
-        return m_ok;
-    }
-
-    // The file in place; an empty one when nothing was written.
-    bool commit()
-    {
-        if (!write({}))
-            return false;
-        const int fd = std::exchange(m_fd, -1);
-        if (::close(fd) != 0)
-            return false;
-        // The old file goes first: a rename over a file makes some file systems (ext4)
-        // write the new one out to disk at once, which costs more than the download.
-        // Whatever comes back at the path meanwhile is still replaced by the rename.
-        ::unlink(m_path.c_str());
-        m_renamed = ::rename(m_staging.c_str(), m_path.c_str()) == 0;
-        return m_renamed;
-    }
-
-private:
-    std::string m_path;
-    std::string m_staging;
-    int m_fd = -1;
-    bool m_tried = false;
-    bool m_created = false;
-    bool m_ok = true;
-    bool m_renamed = false;
-};
 
 } // namespace
 
@@ -151,14 +88,10 @@ std::vector<uint8_t> URLText(const std::string& strURL)
 
 std::string download_to_temp_file(const std::string& strURL)
 {
-    // The path first: with no private directory the body would have nowhere to go.
-    const std::string path = temp_picture_path();
-    if (path.empty())
-        return {};
-    // Each block goes to the file as it is read: the body is never gathered a second time.
-    StagedFile file(path);
-    read_body(strURL, [&file](std::span<const uint8_t> block) { return file.write(block); });
-    if (!file.commit())
+    // The directory first: with none the body would have nowhere to go.
+    const PrivateDirectory directory;
+    const std::string path = temp_picture_path(directory);
+    if (path.empty() || !download(directory, strURL))
         return {};
     return path;
 }
@@ -166,8 +99,13 @@ std::string download_to_temp_file(const std::string& strURL)
 Picture URLPicture(const std::string& strURL)
 {
     try {
-        const std::string path = download_to_temp_file(strURL);
-        return path.empty() ? forms::LoadPicture() : forms::LoadPicture(path);
+        // Held from before the request until the picture is read back: the file is written
+        // and read in this directory whatever becomes of its path meanwhile.
+        const PrivateDirectory directory;
+        if (temp_picture_path(directory).empty() || !download(directory, strURL))
+            return forms::LoadPicture();
+        const std::optional<FileBytes> file = read_file(directory, TEMP_PICTURE_NAME);
+        return file ? StdPicture::loaded_from(file->bytes()) : forms::LoadPicture();
     } catch (...) {
         return forms::LoadPicture();
     }

@@ -55,6 +55,13 @@ int move_without_replacing(const std::string& from, const std::string& to)
     return unlink(from.c_str());
 }
 
+// Something is there, and it is not a regular file (a link is followed).
+bool is_other_than_file(const std::string& path)
+{
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+}
+
 std::string config_home()
 {
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && xdg[0] == '/')
@@ -81,16 +88,19 @@ FileId file_id(const std::string& path)
 Contents read_store(const std::string& path)
 {
     Contents contents;
-    const int fd = path.empty() ? -1 : open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without blocking: the open of a FIFO waits for a writer, that of some devices for ever.
+    const int fd = path.empty() ? -1 : open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         const bool missing = path.empty() || errno == ENOENT || errno == ENOTDIR;
-        contents.health = missing ? Health::Sound : Health::Unreadable;
+        // A socket cannot be opened at all; a node that may not be opened is no store either.
+        contents.health = missing ? Health::Sound : is_other_than_file(path) ? Health::Damaged : Health::Unreadable;
         return contents;
     }
     struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    const bool seen = fstat(fd, &st) == 0;
+    if (!seen || !S_ISREG(st.st_mode)) {
         close(fd);
-        contents.health = Health::Unreadable;
+        contents.health = seen ? Health::Damaged : Health::Unreadable;
         return contents;
     }
     contents.id = id_of(st);
@@ -183,6 +193,32 @@ bool set_aside(const std::string& path)
     }
     return false;
 }
+
+namespace {
+
+// The lock file, made when missing; -1 when it can be neither opened nor made.
+int open_lock(const std::string& path)
+{
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0600);
+        struct stat st;
+        const bool seen = fd >= 0 ? fstat(fd, &st) == 0 : lstat(path.c_str(), &st) == 0;
+        if (fd >= 0 && seen && S_ISREG(st.st_mode))
+            return fd;
+        if (fd >= 0)
+            close(fd);
+        if (!seen || S_ISREG(st.st_mode))
+            return -1;
+        // No copy locks what is not a regular file, so nobody's lock is lost with it.
+        if (!set_aside(path) && errno != ENOENT)
+            return -1;
+    }
+    return -1;
+}
+
+} // namespace
+
+StoreLock::StoreLock(const std::string& path) : m_fd(open_lock(path)) {}
 
 LONG StoreLock::acquire()
 {

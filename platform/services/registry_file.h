@@ -8,7 +8,6 @@
 #include <string>
 #include <string_view>
 
-#include <fcntl.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -35,13 +34,16 @@ struct Contents {
     FileId id;
 };
 
-// A missing file is a sound, empty store.
+// A missing file is a sound, empty store. Whatever is not a regular file (a FIFO, a directory,
+// a socket, a device) counts as damaged, so that it is kept aside; it is never read, and its
+// open never waits.
 Contents read_store(const std::string& path);
 
 std::string directory_of(const std::string& path);
 bool make_directories(const std::string& directory);
 
-// Temporary file, flush, rename: a reader, or a crash, sees the old file or the new one.
+// Temporary file, flush, rename: a reader, or a crash, sees the old file or the new one. The
+// temporary file is always a new one (O_EXCL), never anything that stood at its name.
 bool replace_file(const std::string& path, std::string_view text);
 
 // Temporary files of a copy that died while writing; called under the lock, when no
@@ -51,13 +53,12 @@ void remove_temporaries(const std::string& path);
 // registry.reg.damaged-YYYYMMDD-HHMMSS, with -2, -3, ... after it when that is taken.
 bool set_aside(const std::string& path);
 
-// The lock that serialises changes between running copies, on a file beside the store.
+// The lock that serialises changes between running copies, on a file beside the store. It is
+// only ever taken on a regular file: anything else at its name (a FIFO, a device, whose open
+// could wait for good, a directory, a link) is kept aside and a fresh lock file made.
 class StoreLock {
 public:
-    explicit StoreLock(const std::string& path)
-        : m_fd(open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600))
-    {
-    }
+    explicit StoreLock(const std::string& path);
     ~StoreLock()
     {
         if (m_fd >= 0)

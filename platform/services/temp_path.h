@@ -1,15 +1,84 @@
 #pragma once
-// GetTempPathA's stand-in: the user's private temporary directory, made on first use.
-// It is $XDG_RUNTIME_DIR/velmora/, else velmora-UID/ under $TMPDIR (or /tmp), with mode
-// 0700. A directory of that name owned by another user, or a link in its place, is
-// refused rather than used: files written there could be read or redirected by others.
+// GetTempPathA's stand-in and the files of the directory it names: the user's private
+// temporary directory, made on first use. It is $XDG_RUNTIME_DIR/velmora/, else velmora-UID/
+// under $TMPDIR (or /tmp), with mode 0700. A directory of that name owned by another user,
+// or a link in its place, is refused and the next place tried: files written there could be
+// read or redirected by others.
+//
+// Once checked, the directory is held open and its files are made, replaced and read
+// relative to it, never following a link: whatever is done to its path meanwhile (renamed
+// away, a link put in its place), nothing outside it is created, replaced or read.
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
 #include <string>
 
 namespace platform {
 
 using DWORD = uint32_t;
+
+// The private directory, checked and held open.
+class PrivateDirectory {
+public:
+    // The first place that is, or can be made, our own directory; none when no place fits.
+    PrivateDirectory();
+    ~PrivateDirectory();
+    PrivateDirectory(const PrivateDirectory&) = delete;
+    PrivateDirectory& operator=(const PrivateDirectory&) = delete;
+
+    explicit operator bool() const { return m_fd >= 0; }
+    int fd() const { return m_fd; }
+    // Where it was found, with its trailing '/'; empty when there is none.
+    const std::string& path() const { return m_path; }
+
+private:
+    int m_fd = -1;
+    std::string m_path;
+};
+
+// A fresh file of the directory, renamed over `name` once it is complete: whatever lies at
+// `name` (a link included) is replaced, never written through, and a failed or abandoned
+// write leaves the old file as it was. It is staged as `name`.XXXXXX; before that, the
+// staging files of writers that died are removed, unless another writer is at work. The
+// directory must outlive it.
+class StagedFile {
+public:
+    StagedFile(const PrivateDirectory& directory, std::string name);
+    ~StagedFile();
+    StagedFile(const StagedFile&) = delete;
+    StagedFile& operator=(const StagedFile&) = delete;
+
+    // Made at the first write, so a request that never answers leaves no file behind.
+    bool write(std::span<const uint8_t> bytes);
+    // The file in place; an empty one when nothing was written.
+    bool commit();
+
+private:
+    void create();
+
+    int m_directory;
+    std::string m_name;
+    std::string m_staging;
+    int m_fd = -1;
+    bool m_tried = false;
+    bool m_created = false;
+    bool m_ok = true;
+    bool m_renamed = false;
+    bool m_held = false;
+};
+
+// A whole file in a buffer that is not zeroed first: a downloaded picture may be megabytes.
+struct FileBytes {
+    std::unique_ptr<uint8_t[]> data;
+    size_t size = 0;
+    std::span<const uint8_t> bytes() const { return {data.get(), size}; }
+};
+
+// The regular file `name` of the directory; nothing when there is none or it cannot be read.
+std::optional<FileBytes> read_file(const PrivateDirectory& directory, const std::string& name);
 
 // The directory with its trailing '/', or empty when no private one can be had.
 std::string private_temp_directory();
@@ -18,5 +87,7 @@ std::string private_temp_directory();
 // When `buffer_length` is too small, returns the length it needs, NUL included, and
 // leaves the buffer alone. 0 when no private directory can be had.
 DWORD GetTempPathA(DWORD buffer_length, char* buffer);
+// The same for a directory already held, so that the path names the one its files go to.
+DWORD GetTempPathA(const PrivateDirectory& directory, DWORD buffer_length, char* buffer);
 
 } // namespace platform

@@ -4,6 +4,7 @@
 #include "platform/services/temp_path.h"
 #include "tests/support/http_server.h"
 #include "tests/support/picture_files.h"
+#include "tests/support/scratch_dir.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -13,6 +14,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -64,20 +66,7 @@ Bytes file_bytes(const fs::path& path)
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// A fresh directory that is removed with everything in it.
-struct ScratchDir {
-    ScratchDir()
-    {
-        std::string pattern = (fs::temp_directory_path() / "velmora-test-XXXXXX").string();
-        path = ::mkdtemp(pattern.data()) ? pattern : std::string();
-    }
-    ~ScratchDir()
-    {
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
-    fs::path path;
-};
+using test::ScratchDir;
 
 // A local picture server and a temporary directory of the test's own.
 class UrlPictureTest : public ::testing::Test {
@@ -131,6 +120,24 @@ protected:
                 return sink.write(block.data(), block.size()) && !server.wait_until_released(0ms);
             });
         });
+        // The first block; then, while the transfer waits for the rest, another user renames
+        // the private directory away and puts a link to a directory of this user's in its
+        // place; then the rest.
+        r.Get("/swapped", [this](const httplib::Request&, httplib::Response& res) {
+            res.set_chunked_content_provider("image/gif", [this](size_t, httplib::DataSink& sink) {
+                const auto* gif = reinterpret_cast<const char*>(tiny_gif.data());
+                if (!sink.write(gif, 10))
+                    return false;
+                std::error_code failed;
+                fs::rename(private_dir(), temp.path / "moved-away", failed);
+                if (!failed)
+                    fs::create_directory_symlink(other_dir.path, private_dir(), failed);
+                swapped = !failed;
+                sink.write(gif + 10, tiny_gif.size() - 10);
+                sink.done();
+                return true;
+            });
+        });
         server.start();
     }
 
@@ -150,8 +157,21 @@ protected:
     test::ScopedEnv tmpdir {"TMPDIR", temp.path.string()};
     HttpLimits saved = http_limits();
     std::map<std::string, Bytes> bodies;
+    ScratchDir other_dir; // of this user, where a link put in place of the private one leads
+    std::atomic<bool> swapped {false};
     test::LocalHttpServer server;
 };
+
+// The names in a directory and what each file holds.
+std::map<std::string, std::string> contents(const fs::path& directory)
+{
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::directory_iterator(directory)) {
+        const Bytes bytes = file_bytes(entry.path());
+        files[entry.path().filename().string()] = std::string(bytes.begin(), bytes.end());
+    }
+    return files;
+}
 
 TEST_F(UrlPictureTest, PicturesLoadByContentAlthoughTheFileSaysBmp)
 {
@@ -292,6 +312,42 @@ TEST_F(UrlPictureTest, ALinkInPlaceOfTheFileIsReplacedNotFollowed)
     EXPECT_EQ(file_bytes(target), bytes_of("keep me"));
     EXPECT_FALSE(fs::is_symlink(temp_file()));
     EXPECT_EQ(file_bytes(temp_file()), tiny_gif);
+}
+
+// The directory is checked before the request and the file made after the body is in:
+// the file is made, renamed and read back in the directory that was checked.
+TEST_F(UrlPictureTest, ADirectorySwappedForALinkMidDownloadGetsNothingThroughTheLink)
+{
+    std::ofstream(other_dir.path / "img_temp.bmp") << "keep me";
+    const Picture picture = app::URLPicture(url("/swapped"));
+    ASSERT_TRUE(swapped);
+    EXPECT_TRUE(fs::is_symlink(private_dir()));
+    using Files = std::map<std::string, std::string>;
+    EXPECT_EQ(contents(other_dir.path), (Files {{"img_temp.bmp", "keep me"}}));
+    EXPECT_EQ(contents(temp.path / "moved-away"), (Files {{"img_temp.bmp", {tiny_gif.begin(), tiny_gif.end()}}}));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->pixel_width(), 1);
+}
+
+// Staging files are what a download killed while it wrote the body leaves: the next one
+// clears them away, and nothing else.
+TEST_F(UrlPictureTest, StagingFilesThatKilledDownloadsLeftAreRemoved)
+{
+    ASSERT_FALSE(private_temp_directory().empty());
+    std::map<std::string, std::string> kept = {
+        {"notes.txt", "mine"},
+        {"img_temp.bmp.old", "no staging name"},
+        {"img_temp.bmp.1234567", "seven letters"},
+        {"img_temp.bmp.ab-cde", "not a letter"},
+        {"img_temp.bmp~Ab12Cd", "no dot"},
+    };
+    for (const auto& [name, text] : kept)
+        std::ofstream(private_dir() / name) << text;
+    for (const char* name : {"img_temp.bmp.Ab12Cd", "img_temp.bmp.zzzzzz", "img_temp.bmp.000000"})
+        std::ofstream(private_dir() / name) << "part of a body";
+    ASSERT_TRUE(app::URLPicture(url("/gif")));
+    kept["img_temp.bmp"] = std::string(tiny_gif.begin(), tiny_gif.end());
+    EXPECT_EQ(contents(private_dir()), kept);
 }
 
 TEST_F(UrlPictureTest, TempPathIsAPrivateDirectoryEndingInASlash)

@@ -3,6 +3,7 @@
 // to run code against that store when it cannot be written, which works for root too.
 
 #include "platform/services/registry.h"
+#include "tests/support/bounded_child.h"
 
 #include <grp.h>
 #include <sched.h>
@@ -84,37 +85,23 @@ public:
     // directory could not be refused: the test fails rather than passes untried).
     std::string run_read_only(const std::function<std::string()>& body) const
     {
-        int channel[2];
-        if (pipe(channel) != 0)
-            return "no pipe to the read-only child";
-        const pid_t child = fork();
-        if (child < 0) {
-            close(channel[0]);
-            close(channel[1]);
-            return "no read-only child";
-        }
-        if (child == 0) {
-            close(channel[0]);
+        const std::string failure = run_in_child([&] {
             std::string failure = refuse_writing();
             if (failure.empty()) {
                 platform::reopen_registry_store();
                 failure = body();
             }
-            const bool told = write(channel[1], failure.data(), failure.size()) == ssize_t(failure.size());
-            _exit(failure.empty() && told ? 0 : 1);
-        }
-        close(channel[1]);
-        std::string failure;
-        char buffer[256];
-        for (ssize_t got; (got = ::read(channel[0], buffer, sizeof buffer)) > 0;)
-            failure.append(buffer, size_t(got));
-        close(channel[0]);
-        int status = 0;
-        waitpid(child, &status, 0);
+            return failure;
+        });
         chmod(directory().c_str(), 0700);
-        if (!WIFEXITED(status) || (WEXITSTATUS(status) != 0 && failure.empty()))
-            return "the read-only child did not finish";
         return failure;
+    }
+
+    // In a child: this process made one that permission checks apply to, as they do to any
+    // user but root; false where root can become no other user.
+    static bool checked_by_permissions()
+    {
+        return geteuid() != 0 || (setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0);
     }
 
 private:
@@ -130,7 +117,7 @@ private:
         chmod(m_home.c_str(), 0755);
         chmod(directory().c_str(), 0755);
         chmod(store().c_str(), 0644);
-        if (setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0)
+        if (checked_by_permissions())
             return "";
         if (mount_read_only(directory()))
             return "";

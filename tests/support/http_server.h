@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <mutex>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -47,13 +48,21 @@ public:
     httplib::Server& routes() { return m_server; }
 
     // Listening once this returns. It waits for the server's loop to run: a stop() that
-    // came before it would find nothing to stop, and the loop would then never end.
+    // came before it would find nothing to stop, and the loop would then never end. A loop
+    // that does not run within seconds (no port could be bound) throws, failing the test.
     void start()
     {
         m_port = m_server.bind_to_any_port("127.0.0.1");
         m_thread = std::thread([this] { m_server.listen_after_bind(); });
-        while (!m_server.is_running())
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (!m_server.is_running()) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                m_server.stop();
+                m_thread.join();
+                throw std::runtime_error("the local HTTP server did not start");
+            }
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
     }
 
     void stop()
