@@ -2,6 +2,7 @@
 
 #include "platform/gdi/colour.h"
 #include "platform/forms/cursor_shape.h"
+#include "platform/forms/download_wait.h"
 #include "platform/forms/tooltip.h"
 #include "platform/forms/virtual_keys.h"
 
@@ -286,19 +287,21 @@ void UserControlWidget::keyReleaseEvent(QKeyEvent* event)
     m_host.raise_KeyUp(code, shift);
 }
 
+// The window manager moves the focus, and shows a window again, during a download too: the
+// control hears of it after the handler that fetched.
 void UserControlWidget::focusInEvent(QFocusEvent*)
 {
-    m_host.raise_GotFocus();
+    outside_downloads(this, [this] { m_host.raise_GotFocus(); });
 }
 
 void UserControlWidget::focusOutEvent(QFocusEvent*)
 {
-    m_host.raise_LostFocus();
+    outside_downloads(this, [this] { m_host.raise_LostFocus(); });
 }
 
 void UserControlWidget::showEvent(QShowEvent*)
 {
-    m_host.raise_Show();
+    outside_downloads(this, [this] { m_host.raise_Show(); });
 }
 
 void UserControlWidget::hideEvent(QHideEvent*)
