@@ -17,6 +17,7 @@ import sys
 import time
 import traceback
 
+import alive
 from harness import Display, Failure, Picture, PictureServer, Program, close, hold, log, wait_for
 
 PREFIX = "Работаем с сайтом: "
@@ -485,6 +486,12 @@ class Scenario:
         if len(self.server.seen()) != 5:
             raise Failure(f"{len(self.server.seen())} picture requests in all, expected the lookup's 4 and a screenshot")
 
+    # 9
+    def stalled_download(self):
+        alive.stalled_lookup(self, alive.Layout(
+            prefix=PREFIX, site=SITE, site_box=SITE_BOX, find_out=FIND_OUT, exit=EXIT, client=MAIN_CLIENT,
+            requests=LOOKUP_REQUESTS, stalled=("2ip.ru", "/_res/script/image.php")))
+
     STEPS = [
         ("first start: splash, first-run notice, main window", first_start),
         ("typing updates the caption; Узнать fetches four pictures", type_and_look_up),
@@ -494,6 +501,7 @@ class Scenario:
         ("only a left click on the screenshot opens the site", screenshot_click),
         ("the exit button ends the program and keeps the settings", exit_button),
         ("second start: no notice, balloon tips, the site restored", second_start),
+        ("under a window manager, a stalled download keeps the window alive and its input waiting", stalled_download),
     ]
 
 
