@@ -9,7 +9,7 @@ packages=(
   fonts-wine
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libcpp-httplib-dev curl time
-  xvfb xauth xdotool x11-utils xclip imagemagick iproute2 python3
+  xvfb xauth xdotool x11-utils xclip imagemagick iproute2 python3 openbox libx11-6 libxfixes3 libxcursor1
   desktop-file-utils appstream dpkg-dev lintian librsvg2-bin
 )
 

@@ -1,12 +1,12 @@
 #include "platform/forms/cursor_shape.h"
 
+#include "platform/forms/download_wait.h"
 #include "platform/host/window.h"
 
 #include <QCursor>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QPointer>
-#include <QTimer>
 
 #include <optional>
 
@@ -85,7 +85,7 @@ void show_set_cursors()
 void capture_released()
 {
     if (CursorShapes* shapes = instance())
-        QTimer::singleShot(0, shapes, [shapes] { shapes->hand_back(); });
+        after_handler(shapes, [shapes] { shapes->hand_back(); });
 }
 
 } // namespace platform::forms

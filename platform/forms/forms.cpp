@@ -5,6 +5,7 @@
 #include "platform/errors.h"
 #include "platform/gdi/colour.h"
 #include "platform/gdi/font_engine.h"
+#include "platform/forms/download_wait.h"
 #include "platform/forms/form_widget.h"
 #include "platform/forms/menu_bar.h"
 #include "platform/forms/tooltip.h"
@@ -17,7 +18,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QTimer>
 #include <QTranslator>
 
 #ifdef __GLIBC__
@@ -354,6 +354,11 @@ void Form::raise(std::string_view handler_name)
 {
     if (m_unloaded)
         return;
+    // Whatever comes up while a handler's download waits runs after that handler.
+    if (downloading()) {
+        after_handler(m_widget.get(), [this, name = std::string(handler_name)] { raise(name); });
+        return;
+    }
     auto it = m_handlers.find(handler_name);
     if (it != m_handlers.end() && it->second)
         it->second();
@@ -362,6 +367,7 @@ void Form::raise(std::string_view handler_name)
 Forms::Forms() : m_context(std::make_unique<QObject>())
 {
     use_russian_texts();
+    keep_windows_alive_in_downloads();
 }
 
 Forms::~Forms()
@@ -429,7 +435,7 @@ void Forms::unloaded(Form& form)
     if (it == m_entries.end() || it->second.loaded.get() != &form)
         return;
     m_graveyard.push_back(std::move(it->second.loaded));
-    QTimer::singleShot(0, m_context.get(), [this] { collect(); });
+    after_handler(m_context.get(), [this] { collect(); });
     if (form.Name() != m_main)
         return;
     // The main window took the program with it: the others go, and nothing brings it back.

@@ -2,6 +2,7 @@
 
 #include "platform/gdi/colour.h"
 #include "platform/forms/cursor_shape.h"
+#include "platform/forms/download_wait.h"
 #include "platform/forms/tooltip.h"
 #include "platform/forms/virtual_keys.h"
 
@@ -346,6 +347,8 @@ bool lent_to_menu(Qt::FocusReason reason)
 
 } // namespace
 
+// The window manager moves the focus, and shows a window again, during a download too: the
+// control hears of it after the handler that fetched.
 void UserControlWidget::focusInEvent(QFocusEvent*)
 {
     // Back from a menu: the control never lost the focus.
@@ -353,14 +356,14 @@ void UserControlWidget::focusInEvent(QFocusEvent*)
         end_focus_loan();
         return;
     }
-    m_host.raise_GotFocus();
+    outside_downloads(this, [this] { m_host.raise_GotFocus(); });
 }
 
 void UserControlWidget::focusOutEvent(QFocusEvent* event)
 {
     if (!lent_to_menu(event->reason())) {
         end_focus_loan();
-        m_host.raise_LostFocus();
+        outside_downloads(this, [this] { m_host.raise_LostFocus(); });
         return;
     }
     // Lost for real only when the focus goes on from the menu to another widget.
@@ -368,7 +371,7 @@ void UserControlWidget::focusOutEvent(QFocusEvent* event)
         m_focus_lent = QObject::connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
             if (now && now != this && !is_menu(now)) {
                 end_focus_loan();
-                m_host.raise_LostFocus();
+                outside_downloads(this, [this] { m_host.raise_LostFocus(); });
             }
         });
 }
@@ -382,7 +385,7 @@ void UserControlWidget::end_focus_loan()
 
 void UserControlWidget::showEvent(QShowEvent*)
 {
-    m_host.raise_Show();
+    outside_downloads(this, [this] { m_host.raise_Show(); });
 }
 
 void UserControlWidget::hideEvent(QHideEvent*)

@@ -86,6 +86,7 @@ struct Handles {
     std::map<HINTERNET, Response> responses;
     HINTERNET next = 0x00CC0004;
     HttpLimits limits;
+    HttpWaitHooks wait_hooks;
 
     HINTERNET take_handle()
     {
@@ -258,13 +259,16 @@ void set_limits(CURL* curl, const HttpLimits& limits)
 
 // Runs the transfer to its end and gives its result. The no-byte time-out is kept here,
 // counted from the last byte that came: libcurl's own low-speed check averages over
-// seconds, and its progress calls come only about once a second.
-CURLcode perform(CURL* curl, const Transfer& transfer, std::chrono::milliseconds stall_timeout)
+// seconds, and its progress calls come only about once a second. The caller's turns are
+// kept here too, for the same reason.
+CURLcode perform(CURL* curl, const Transfer& transfer, std::chrono::milliseconds stall_timeout,
+                 const std::function<void()>& waiting)
 {
     const CurlMultiPtr multi(curl_multi_init());
     if (!multi || curl_multi_add_handle(multi.get(), curl) != CURLM_OK)
         return CURLE_FAILED_INIT;
     CURLcode result = CURLE_OK;
+    Clock::time_point last_turn = Clock::now();
     for (int running = 1;;) {
         if (curl_multi_perform(multi.get(), &running) != CURLM_OK) {
             result = CURLE_FAILED_INIT;
@@ -278,6 +282,14 @@ CURLcode perform(CURL* curl, const Transfer& transfer, std::chrono::milliseconds
             break;
         }
         std::chrono::milliseconds wait {1000};
+        if (waiting) {
+            if (Clock::now() - last_turn >= HTTP_WAIT_TURN) {
+                waiting();
+                last_turn = Clock::now();
+            }
+            wait = std::max(std::chrono::milliseconds(1),
+                            std::chrono::ceil<std::chrono::milliseconds>(HTTP_WAIT_TURN - (Clock::now() - last_turn)));
+        }
         if (stall_timeout.count() > 0) {
             const auto quiet = Clock::now() - transfer.last_byte;
             if (quiet >= stall_timeout) {
@@ -294,7 +306,8 @@ CURLcode perform(CURL* curl, const Transfer& transfer, std::chrono::milliseconds
 }
 
 // Runs the GET; nothing when no final response came at all.
-std::optional<Response> fetch(const Session& session, CURLU* url, curl_slist* headers, const HttpLimits& limits)
+std::optional<Response> fetch(const Session& session, CURLU* url, curl_slist* headers, const HttpLimits& limits,
+                              const HttpWaitHooks& hooks)
 {
     CurlPtr curl(curl_easy_init());
     if (!curl)
@@ -319,8 +332,18 @@ std::optional<Response> fetch(const Session& session, CURLU* url, curl_slist* he
     curl_set_option(c, CURLOPT_WRITEDATA, &transfer);
     curl_set_option(c, CURLOPT_HEADERFUNCTION, take_header);
     curl_set_option(c, CURLOPT_HEADERDATA, &transfer);
+    if (hooks.begin)
+        hooks.begin();
+    struct EndOfWait { // whatever ends the transfer
+        const std::function<void()>& end;
+        ~EndOfWait()
+        {
+            if (end)
+                end();
+        }
+    } end_of_wait {hooks.end};
     transfer.last_byte = Clock::now();
-    const CURLcode result = perform(c, transfer, limits.stall_timeout);
+    const CURLcode result = perform(c, transfer, limits.stall_timeout, hooks.waiting);
     if (result != CURLE_OK && !transfer.final_headers)
         return std::nullopt;
     return Response {std::move(transfer.body), result != CURLE_OK};
@@ -340,6 +363,13 @@ void set_http_limits(const HttpLimits& limits)
     auto& h = handles();
     std::lock_guard lock(h.mutex);
     h.limits = limits;
+}
+
+void set_http_wait_hooks(HttpWaitHooks hooks)
+{
+    auto& h = handles();
+    std::lock_guard lock(h.mutex);
+    h.wait_hooks = std::move(hooks);
 }
 
 HINTERNET InternetOpenA(const char* agent, DWORD access_type, const char* proxy, const char* proxy_bypass,
@@ -375,6 +405,7 @@ HINTERNET InternetOpenUrlA(HINTERNET internet, const char* url, const char* head
     auto& h = handles();
     Session session;
     HttpLimits limits;
+    HttpWaitHooks hooks;
     {
         std::lock_guard lock(h.mutex);
         const auto it = h.sessions.find(internet);
@@ -382,13 +413,14 @@ HINTERNET InternetOpenUrlA(HINTERNET internet, const char* url, const char* head
             return 0;
         session = it->second;
         limits = h.limits;
+        hooks = h.wait_hooks;
     }
     const CurlUrlPtr parsed = parse_http_url(url);
     if (!parsed)
         return 0;
     const CurlListPtr header_lines = header_list(headers, headers_length);
     // The transfer runs without the lock: it may take up to the total time-out.
-    std::optional<Response> response = fetch(session, parsed.get(), header_lines.get(), limits);
+    std::optional<Response> response = fetch(session, parsed.get(), header_lines.get(), limits, hooks);
     if (!response)
         return 0;
     std::lock_guard lock(h.mutex);

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 namespace platform {
 
@@ -47,6 +48,20 @@ struct HttpLimits {
 // Process-wide, as WinINet's options set on a null handle: later transfers use them.
 HttpLimits http_limits();
 void set_http_limits(const HttpLimits& limits);
+
+// What the calling thread does while InternetOpenUrlA holds it for a transfer, so that a
+// program with windows keeps them alive meanwhile. `begin` comes before the request goes out,
+// `end` once the transfer is over, however it ended; between them `waiting` comes every
+// HTTP_WAIT_TURN, never more often, and as long as the transfer lasts. All three run on the
+// thread that called InternetOpenUrlA; any of them may be empty.
+struct HttpWaitHooks {
+    std::function<void()> begin;
+    std::function<void()> waiting;
+    std::function<void()> end;
+};
+inline constexpr std::chrono::milliseconds HTTP_WAIT_TURN {10};
+// Process-wide, for the transfers that start later.
+void set_http_wait_hooks(HttpWaitHooks hooks);
 
 // A null agent sends no User-Agent header. With INTERNET_OPEN_TYPE_PROXY, `proxy` is the
 // proxy ("host:port" or a URL) and `proxy_bypass` comma-separated hosts reached directly;

@@ -17,6 +17,7 @@ import sys
 import time
 import traceback
 
+import alive
 from harness import Display, Failure, Picture, PictureServer, Program, close, hold, log, wait_for
 
 PREFIX = "Работаем с сайтом: "
@@ -564,12 +565,18 @@ class Scenario:
             raise Failure(f"{len(self.server.seen())} picture requests in all, expected the lookup's 4 and a screenshot")
 
     # 10
+    def stalled_download(self):
+        alive.stalled_lookup(self, alive.Layout(
+            prefix=PREFIX, site=SITE, site_box=SITE_BOX, find_out=FIND_OUT, exit=EXIT, client=MAIN_CLIENT,
+            requests=LOOKUP_REQUESTS, stalled=("2ip.ru", "/_res/script/image.php")))
+
+    # 11
     def scaled_start(self):
         """At twice the scale the splash and the main window, which their definitions place
         partly past a 1024 x 768 screen, come onto it whole."""
         scale = 2
         self.x.move(1, 1)
-        self.program.start(3, {"QT_SCALE_FACTOR": str(scale)})
+        self.program.start(4, {"QT_SCALE_FACTOR": str(scale)})
 
         def of_width(width):
             return lambda: next((w for w in self.windows() if w.width == width), None)
@@ -601,6 +608,7 @@ class Scenario:
         ("only a left click on the screenshot opens the site", screenshot_click),
         ("the exit button ends the program and keeps the settings", exit_button),
         ("second start: no notice, balloon tips, the site restored", second_start),
+        ("under a window manager, a stalled download keeps the window alive and its input waiting", stalled_download),
         ("at scale 2 the splash and the main window come onto the screen", scaled_start),
     ]
 

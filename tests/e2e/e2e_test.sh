@@ -16,7 +16,7 @@ artifacts=$(realpath -m "${2:-$here/../../artifacts/e2e}")
 python=/usr/bin/python3
 
 missing=()
-for tool in "$python" Xvfb xauth xdotool xprop xwininfo xclip import unshare ip timeout; do
+for tool in "$python" Xvfb xauth xdotool xprop xwininfo xclip import openbox unshare ip timeout; do
   command -v "$tool" >/dev/null || missing+=("$tool")
 done
 if [ ${#missing[@]} -gt 0 ]; then

@@ -119,6 +119,7 @@ class PictureServer:
     def __init__(self, address, log_path, pictures):
         """`pictures`: what to answer, a Picture by (host, path)."""
         self.requests = []
+        self.stalls = {}
         self.lock = threading.Lock()
         self.log_path = log_path
         self.bodies = {key: solid_png(p) for key, p in pictures.items()}
@@ -149,6 +150,11 @@ class PictureServer:
             self.requests.append(record)
             with open(self.log_path, "a") as f:
                 f.write(json.dumps(record, ensure_ascii=False) + "\n")
+            stall = self.stalls.pop((host, path), 0)
+        if stall:
+            time.sleep(stall)
+            with self.lock:
+                record["answered"] = round(time.monotonic(), 3)
         body = self.bodies.get((host, path))
         handler.send_response(200 if body else 404)
         handler.send_header("Content-Type", "image/png" if body else "text/plain")
@@ -157,9 +163,14 @@ class PictureServer:
         if body:
             handler.wfile.write(body)
 
+    def stall(self, host, path, seconds):
+        """The next request for this picture gets no answer for `seconds`."""
+        with self.lock:
+            self.stalls[(host, path)] = seconds
+
     def seen(self):
         with self.lock:
-            return list(self.requests)
+            return [dict(r) for r in self.requests]
 
     def stop(self):
         self.httpd.shutdown()

@@ -8,6 +8,8 @@
 #include <atomic>
 #include <chrono>
 #include <future>
+#include <map>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -159,6 +161,7 @@ protected:
 
     void TearDown() override
     {
+        set_http_wait_hooks({});
         server.stop();
         set_http_limits(saved);
     }
@@ -334,6 +337,69 @@ TEST_F(HttpTest, StalledAndSlowServersAreCutOffKeepingWhatCame)
     const auto quiet = outcomes[2].got.transferred - part_sent.load();
     EXPECT_GE(quiet, 1500ms);
     EXPECT_LT(quiet, 1500ms + 250ms);
+}
+
+// The thread held by a transfer gets its turns all the while, on itself, between a begin
+// before the request and an end after the transfer, however it ended; a fast transfer gets
+// them no more often.
+TEST_F(HttpTest, TheFetchingThreadGetsItsTurnsAllTheWhileATransferRuns)
+{
+    struct Step {
+        char kind; // 'b'egin, 't'urn, 'e'nd
+        Clock::time_point at;
+    };
+    std::mutex mutex;
+    std::map<std::thread::id, std::vector<Step>> steps;
+    const auto note = [&](char kind) {
+        return [&, kind] {
+            std::lock_guard lock(mutex);
+            steps[std::this_thread::get_id()].push_back({kind, Clock::now()});
+        };
+    };
+    set_http_wait_hooks({note('b'), note('t'), note('e')});
+
+    struct Case {
+        const char* path;
+        bool waits; // for a second or more
+    };
+    const Case cases[] = {{"/pause", true}, {"/silent", true}, {"/big", false}, {"/bytes", false}};
+    struct Run {
+        std::thread::id thread;
+        Clock::time_point start;
+        Fetched got;
+    };
+    std::vector<std::future<Run>> running;
+    for (const Case& c : cases)
+        running.push_back(std::async(std::launch::async, [this, path = c.path] {
+            Run run {std::this_thread::get_id(), Clock::now(), {}};
+            run.got = fetch(server.url(path));
+            return run;
+        }));
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].path);
+        const Run run = running[i].get();
+        std::lock_guard lock(mutex);
+        const std::vector<Step>& mine = steps[run.thread];
+        ASSERT_GE(mine.size(), 2u);
+        EXPECT_EQ(mine.front().kind, 'b');
+        EXPECT_EQ(mine.back().kind, 'e');
+        EXPECT_GE(mine.front().at, run.start);
+        EXPECT_LE(mine.back().at, run.got.transferred);
+        Clock::duration longest {};
+        for (size_t k = 1; k < mine.size(); ++k) {
+            longest = std::max(longest, mine[k].at - mine[k - 1].at);
+            if (k + 1 < mine.size()) {
+                EXPECT_EQ(mine[k].kind, 't');
+            }
+            if (k >= 2 && mine[k].kind == 't') {
+                EXPECT_GE(mine[k].at - mine[k - 1].at, HTTP_WAIT_TURN);
+            }
+        }
+        EXPECT_LT(longest, 250ms);
+        if (cases[i].waits) {
+            EXPECT_GE(mine.back().at - mine.front().at, 1s);
+        }
+    }
 }
 
 // The limits the program ships with, not the tests' own: the body ceiling as it is, the
