@@ -6,6 +6,7 @@
 #include "platform/gdi/colour.h"
 #include "platform/gdi/font_engine.h"
 #include "platform/forms/form_widget.h"
+#include "platform/forms/shared_palettes.h"
 #include "platform/forms/tooltip.h"
 
 #include <QAction>
@@ -358,6 +359,7 @@ void Form::raise(std::string_view handler_name)
 Forms::Forms() : m_context(std::make_unique<QObject>())
 {
     use_russian_texts();
+    use_shared_palettes();
 }
 
 Forms::~Forms()
