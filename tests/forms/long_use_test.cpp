@@ -1,6 +1,7 @@
-// A window opened and closed again and again leaves nothing behind: no widgets, no window
-// handles, and no new pictures in Qt's pixmap cache, which keys the pictures of scroll bars
-// and combo boxes by the identity of the palette they are drawn with.
+// What is done again and again all day piles nothing up: a window opened and closed leaves no
+// widgets, no window handles and no new pictures in Qt's pixmap cache (which keys the pictures
+// of scroll bars and combo boxes by the identity of the palette they are drawn with), and a
+// property changed again and again is one change.
 
 #include "platform/forms/forms.h"
 
@@ -14,6 +15,7 @@
 
 #include <algorithm>
 #include <map>
+#include <string>
 #include <vector>
 
 namespace {
@@ -141,6 +143,18 @@ TEST_F(LongUseTest, AWindowMadeAnewDrawsWithThePalettesOfTheOneBefore)
         EXPECT_FALSE(IsWindow(handle));
         EXPECT_EQ(widget_of(handle), nullptr);
     }
+}
+
+// The host tells which properties changed; one changed at every lookup of a long day is one
+// change it keeps, not one more each time.
+TEST(LongUse, APropertyChangedAgainAndAgainIsOneChange)
+{
+    UserControl host;
+    for (int i = 0; i < 200; ++i) {
+        host.PropertyChanged("Enabled");
+        host.PropertyChanged("Picture");
+    }
+    EXPECT_EQ(host.changed_properties(), (std::vector<std::string> {"Enabled", "Picture"}));
 }
 
 } // namespace
