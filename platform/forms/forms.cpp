@@ -8,6 +8,7 @@
 #include "platform/forms/download_wait.h"
 #include "platform/forms/form_widget.h"
 #include "platform/forms/menu_bar.h"
+#include "platform/forms/shared_palettes.h"
 #include "platform/forms/tooltip.h"
 
 #include <QAction>
@@ -368,6 +369,7 @@ Forms::Forms() : m_context(std::make_unique<QObject>())
 {
     use_russian_texts();
     keep_windows_alive_in_downloads();
+    use_shared_palettes();
 }
 
 Forms::~Forms()

@@ -10,6 +10,7 @@
 #include "platform/gdi/surface.h"
 #include "platform/host/window.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -142,7 +143,13 @@ public:
     void set_Name(std::string name) { m_name = std::move(name); }
 
     platform::Ambient Ambient;
-    void PropertyChanged(std::string_view name) { m_changed.emplace_back(name); }
+    // The properties changed since the container last cleared them, each once, in the order
+    // first changed: a button enabled at every lookup of the day is one change, not thousands.
+    void PropertyChanged(std::string_view name)
+    {
+        if (std::find(m_changed.begin(), m_changed.end(), name) == m_changed.end())
+            m_changed.emplace_back(name);
+    }
     const std::vector<std::string>& changed_properties() const { return m_changed; }
     void clear_changed_properties() { m_changed.clear(); }
 
