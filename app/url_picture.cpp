@@ -65,11 +65,10 @@ void read_body(const std::string& url, Keep keep)
     }
 }
 
-// The body written to the picture file of `directory`; false when it cannot be.
-bool download(const PrivateDirectory& directory, const std::string& strURL)
+// The body written to the picture file; false when it cannot be.
+bool download(StagedFile& file, const std::string& strURL)
 {
     // Each block goes to the file as it is read: the body is never gathered a second time.
-    StagedFile file(directory, TEMP_PICTURE_NAME);
     read_body(strURL, [&file](std::span<const uint8_t> block) { return file.write(block); });
     return file.commit();
 }
@@ -91,7 +90,8 @@ std::string download_to_temp_file(const std::string& strURL)
     // The directory first: with none the body would have nowhere to go.
     const PrivateDirectory directory;
     const std::string path = temp_picture_path(directory);
-    if (path.empty() || !download(directory, strURL))
+    StagedFile file(directory, TEMP_PICTURE_NAME);
+    if (path.empty() || !download(file, strURL))
         return {};
     return path;
 }
@@ -99,13 +99,17 @@ std::string download_to_temp_file(const std::string& strURL)
 Picture URLPicture(const std::string& strURL)
 {
     try {
-        // Held from before the request until the picture is read back: the file is written
-        // and read in this directory whatever becomes of its path meanwhile.
+        // Held from before the request until the picture is read back: the file is written in
+        // this directory whatever becomes of its path meanwhile, and read back through its own
+        // descriptor whatever another running copy puts at its name.
         const PrivateDirectory directory;
-        if (temp_picture_path(directory).empty() || !download(directory, strURL))
+        if (temp_picture_path(directory).empty())
             return forms::LoadPicture();
-        const std::optional<FileBytes> file = read_file(directory, TEMP_PICTURE_NAME);
-        return file ? StdPicture::loaded_from(file->bytes()) : forms::LoadPicture();
+        StagedFile file(directory, TEMP_PICTURE_NAME);
+        if (!download(file, strURL))
+            return forms::LoadPicture();
+        const std::optional<FileBytes> bytes = file.read_back(http_limits().body_ceiling);
+        return bytes ? StdPicture::loaded_from(bytes->bytes()) : forms::LoadPicture();
     } catch (...) {
         return forms::LoadPicture();
     }

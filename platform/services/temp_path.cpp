@@ -162,6 +162,27 @@ bool write_all(int fd, std::span<const uint8_t> bytes)
     return true;
 }
 
+// The whole of a regular file, from its start.
+std::optional<FileBytes> read_whole(int fd, size_t max_bytes)
+{
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || uint64_t(st.st_size) > max_bytes)
+        return std::nullopt;
+    const auto size = size_t(st.st_size);
+    FileBytes whole {std::unique_ptr<uint8_t[]>(new uint8_t[size]), 0};
+    while (whole.size < size) {
+        const ssize_t got = ::pread(fd, whole.data.get() + whole.size, size - whole.size, off_t(whole.size));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return std::nullopt;
+        if (got == 0)
+            break;
+        whole.size += size_t(got);
+    }
+    return whole;
+}
+
 } // namespace
 
 PrivateDirectory::PrivateDirectory()
@@ -192,23 +213,28 @@ StagedFile::~StagedFile()
         ::close(m_fd);
     if (m_created && !m_renamed)
         ::unlinkat(m_directory, m_staging.c_str(), 0);
-    if (m_held)
-        ::flock(m_directory, LOCK_UN);
+    if (m_lock >= 0)
+        ::close(m_lock); // and with it the lock
 }
 
 // Every writer holds the directory shared while its staging file exists; one that can have
 // it alone knows that every staging file there is a dead writer's. A writer that cannot
-// have it at all (another stopped while clearing) still writes.
+// have it at all (another stopped while clearing) still writes. A lock belongs to an open
+// of the directory, so each writer locks an open of its own.
 void StagedFile::create()
 {
     if (m_directory < 0)
         return;
-    if (::flock(m_directory, LOCK_EX | LOCK_NB) == 0)
-        remove_staging_files(m_directory, m_name);
-    m_held = try_lock(m_directory, LOCK_SH);
+    m_lock = ::openat(m_directory, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (m_lock >= 0) {
+        if (::flock(m_lock, LOCK_EX | LOCK_NB) == 0)
+            remove_staging_files(m_directory, m_name);
+        if (!try_lock(m_lock, LOCK_SH))
+            ::close(std::exchange(m_lock, -1));
+    }
     for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
         m_staging = staging_name(m_name);
-        m_fd = ::openat(m_directory, m_staging.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        m_fd = ::openat(m_directory, m_staging.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (m_fd < 0 && errno != EEXIST)
             break;
     }
@@ -229,36 +255,27 @@ bool StagedFile::commit()
 {
     if (!write({}))
         return false;
-    if (::close(std::exchange(m_fd, -1)) != 0)
-        return false;
     // The old file goes first: a rename over a file makes some file systems (ext4) write the
     // new one out to disk at once, which costs more than the download. Whatever comes back
     // at the name meanwhile is still replaced by the rename.
     ::unlinkat(m_directory, m_name.c_str(), 0);
     m_renamed = ::renameat(m_directory, m_staging.c_str(), m_directory, m_name.c_str()) == 0;
-    if (m_renamed && std::exchange(m_held, false))
-        ::flock(m_directory, LOCK_UN); // no staging file of ours is left
+    if (m_renamed && m_lock >= 0)
+        ::close(std::exchange(m_lock, -1)); // no staging file of ours is left
     return m_renamed;
 }
 
-std::optional<FileBytes> read_file(const PrivateDirectory& directory, const std::string& name)
+std::optional<FileBytes> StagedFile::read_back(size_t max_bytes) const
+{
+    if (!m_renamed)
+        return std::nullopt;
+    return read_whole(m_fd, max_bytes);
+}
+
+std::optional<FileBytes> read_file(const PrivateDirectory& directory, const std::string& name, size_t max_bytes)
 {
     const Fd file(::openat(directory.fd(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    struct stat st {};
-    if (file.get() < 0 || ::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode))
-        return std::nullopt;
-    FileBytes whole {std::unique_ptr<uint8_t[]>(new uint8_t[size_t(st.st_size)]), 0};
-    while (whole.size < size_t(st.st_size)) {
-        const ssize_t got = ::read(file.get(), whole.data.get() + whole.size, size_t(st.st_size) - whole.size);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return std::nullopt;
-        if (got == 0)
-            break;
-        whole.size += size_t(got);
-    }
-    return whole;
+    return read_whole(file.get(), max_bytes);
 }
 
 std::string private_temp_directory() { return PrivateDirectory().path(); }

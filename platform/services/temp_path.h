@@ -39,11 +39,19 @@ private:
     std::string m_path;
 };
 
+// A whole file in a buffer that is not zeroed first: a downloaded picture may be megabytes.
+struct FileBytes {
+    std::unique_ptr<uint8_t[]> data;
+    size_t size = 0;
+    std::span<const uint8_t> bytes() const { return {data.get(), size}; }
+};
+
 // A fresh file of the directory, renamed over `name` once it is complete: whatever lies at
-// `name` (a link included) is replaced, never written through, and a failed or abandoned
-// write leaves the old file as it was. It is staged as `name`.XXXXXX; before that, the
-// staging files of writers that died are removed, unless another writer is at work. The
-// directory must outlive it.
+// `name` (a link included) is replaced, never written through. A failed or abandoned write
+// leaves the old file as it was; a complete one takes the old file away just before its
+// rename, so a rename that fails then leaves none. It is staged as `name`.XXXXXX; before
+// that, the staging files of writers that died are removed, unless another writer is at
+// work. The directory must outlive it.
 class StagedFile {
 public:
     StagedFile(const PrivateDirectory& directory, std::string name);
@@ -55,6 +63,9 @@ public:
     bool write(std::span<const uint8_t> bytes);
     // The file in place; an empty one when nothing was written.
     bool commit();
+    // What this writer put in place, read through its own descriptor: another writer's file
+    // at the name since then is not it. Nothing before a commit, or past `max_bytes`.
+    std::optional<FileBytes> read_back(size_t max_bytes) const;
 
 private:
     void create();
@@ -63,22 +74,16 @@ private:
     std::string m_name;
     std::string m_staging;
     int m_fd = -1;
+    int m_lock = -1; // this writer's own open of the directory, which its lock belongs to
     bool m_tried = false;
     bool m_created = false;
     bool m_ok = true;
     bool m_renamed = false;
-    bool m_held = false;
 };
 
-// A whole file in a buffer that is not zeroed first: a downloaded picture may be megabytes.
-struct FileBytes {
-    std::unique_ptr<uint8_t[]> data;
-    size_t size = 0;
-    std::span<const uint8_t> bytes() const { return {data.get(), size}; }
-};
-
-// The regular file `name` of the directory; nothing when there is none or it cannot be read.
-std::optional<FileBytes> read_file(const PrivateDirectory& directory, const std::string& name);
+// The regular file `name` of the directory; nothing when there is none, it cannot be read or
+// it holds more than `max_bytes`.
+std::optional<FileBytes> read_file(const PrivateDirectory& directory, const std::string& name, size_t max_bytes);
 
 // The directory with its trailing '/', or empty when no private one can be had.
 std::string private_temp_directory();

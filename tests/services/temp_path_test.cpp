@@ -64,7 +64,7 @@ TEST_F(PrivateDirectoryTest, FilesAreMadeAndReadInTheDirectoryThatWasChecked)
     StagedFile file(directory, "img_temp.bmp");
     ASSERT_TRUE(file.write(bytes_of("new")));
     ASSERT_TRUE(file.commit());
-    EXPECT_EQ(text_of(read_file(directory, "img_temp.bmp")), "new");
+    EXPECT_EQ(text_of(read_file(directory, "img_temp.bmp", 100)), "new");
     EXPECT_EQ(contents(temp.path / "moved-away"), (Files {{"img_temp.bmp", "new"}}));
     EXPECT_EQ(contents(other.path), (Files {{"img_temp.bmp", "keep me"}}));
 }
@@ -84,7 +84,7 @@ TEST_F(PrivateDirectoryTest, AWritersStagingFileStaysWhileItWritesAndADeadOnesGo
     }
     EXPECT_EQ(contents(private_dir()).size(), 3u); // the result, the dead staging file, first's
     ASSERT_TRUE(first.commit());
-    EXPECT_EQ(text_of(read_file(first_directory, "img_temp.bmp")), "first");
+    EXPECT_EQ(text_of(read_file(first_directory, "img_temp.bmp", 100)), "first");
 
     const PrivateDirectory directory;
     StagedFile alone(directory, "img_temp.bmp");
@@ -92,6 +92,29 @@ TEST_F(PrivateDirectoryTest, AWritersStagingFileStaysWhileItWritesAndADeadOnesGo
     EXPECT_EQ(contents(private_dir()).size(), 2u); // the result and its own staging file
     ASSERT_TRUE(alone.commit());
     EXPECT_EQ(contents(private_dir()), (Files {{"img_temp.bmp", "alone"}}));
+}
+
+// Two writers of one running copy share its open directory: neither clears away the other's
+// staging file, and each reads back what it put in place, whatever came to the name after.
+TEST_F(PrivateDirectoryTest, WritersOfOneDirectoryKeepToTheirOwnFiles)
+{
+    const PrivateDirectory directory;
+    StagedFile first(directory, "img_temp.bmp");
+    ASSERT_TRUE(first.write(bytes_of("first")));
+    {
+        StagedFile second(directory, "img_temp.bmp");
+        ASSERT_TRUE(second.write(bytes_of("second")));
+        ASSERT_TRUE(second.commit());
+    }
+    ASSERT_TRUE(first.commit());
+    StagedFile third(directory, "img_temp.bmp");
+    ASSERT_TRUE(third.write(bytes_of("third")));
+    ASSERT_TRUE(third.commit());
+    EXPECT_EQ(text_of(first.read_back(100)), "first");
+    EXPECT_EQ(text_of(third.read_back(100)), "third");
+    EXPECT_FALSE(third.read_back(4)) << "longer than asked for";
+    EXPECT_FALSE(read_file(directory, "img_temp.bmp", 4));
+    EXPECT_EQ(contents(private_dir()), (Files {{"img_temp.bmp", "third"}}));
 }
 
 TEST_F(PrivateDirectoryTest, OnlyARegularFileIsRead)
@@ -103,7 +126,7 @@ TEST_F(PrivateDirectoryTest, OnlyARegularFileIsRead)
     std::ofstream(temp.path / "outside") << "outside";
     fs::create_symlink(temp.path / "outside", private_dir() / "link");
     for (const char* name : {"fifo", "directory", "link", "missing"})
-        EXPECT_FALSE(read_file(directory, name)) << name;
+        EXPECT_FALSE(read_file(directory, name, 100)) << name;
 }
 
 } // namespace
