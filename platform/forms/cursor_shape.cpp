@@ -39,20 +39,22 @@ public:
         const std::optional<Qt::CursorShape> shape = shape_of(cursor);
         if (!shape)
             return;
-        if (m_shown) {
-            QGuiApplication::changeOverrideCursor(QCursor(*shape));
-        } else {
-            QGuiApplication::setOverrideCursor(QCursor(*shape));
-            m_shown = true;
-        }
+        m_set = shape;
+        apply();
     }
 
     void hand_back()
     {
-        if (!m_shown || GetCapture() != 0)
+        if (!m_set || GetCapture() != 0)
             return;
-        QGuiApplication::restoreOverrideCursor();
-        m_shown = false;
+        m_set.reset();
+        apply();
+    }
+
+    void set_busy(bool busy)
+    {
+        m_busy = busy;
+        apply();
     }
 
 protected:
@@ -65,6 +67,23 @@ protected:
     }
 
 private:
+    // Qt's override cursors are one stack: this is its only user, with one entry at most.
+    void apply()
+    {
+        const std::optional<Qt::CursorShape> wanted = m_busy ? std::optional(Qt::WaitCursor) : m_set;
+        if (wanted && m_shown) {
+            QGuiApplication::changeOverrideCursor(QCursor(*wanted));
+        } else if (wanted) {
+            QGuiApplication::setOverrideCursor(QCursor(*wanted));
+            m_shown = true;
+        } else if (m_shown) {
+            QGuiApplication::restoreOverrideCursor();
+            m_shown = false;
+        }
+    }
+
+    std::optional<Qt::CursorShape> m_set; // what SetCursor put on the screen
+    bool m_busy = false;                  // a download is under way: its cursor goes over it
     bool m_shown = false;
 };
 
@@ -80,6 +99,13 @@ void show_set_cursors()
 {
     if (!instance() && qApp)
         instance() = new CursorShapes(qApp);
+}
+
+void show_busy_cursor(bool busy)
+{
+    show_set_cursors();
+    if (CursorShapes* shapes = instance())
+        shapes->set_busy(busy);
 }
 
 void capture_released()

@@ -2,12 +2,11 @@
 
 #include "platform/forms/download_wait.h"
 
+#include "platform/forms/cursor_shape.h"
 #include "platform/services/http.h"
 
 #include <QCoreApplication>
-#include <QCursor>
 #include <QEvent>
-#include <QGuiApplication>
 #include <QPointer>
 #include <QThread>
 #include <QTimer>
@@ -80,7 +79,7 @@ private:
             return;
         QCoreApplication::instance()->installEventFilter(this);
         if (!std::exchange(m_busy_cursor, true))
-            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+            show_busy_cursor(true);
         // The cursor, and what the handler changed before it fetched, show at once.
         turn();
     }
@@ -105,7 +104,7 @@ private:
         // The busy cursor stays over the gaps between a handler's downloads.
         after_handler(this, [this] {
             if (std::exchange(m_busy_cursor, false))
-                QGuiApplication::restoreOverrideCursor();
+                show_busy_cursor(false);
         });
     }
 

@@ -2,6 +2,8 @@
 
 #include "tests/forms/hosted_button.h"
 
+#include "platform/forms/cursor_shape.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
@@ -84,6 +86,28 @@ TEST_F(ShownButton, AFocusedHandButtonShowsTheHandUntilThePointerMoves)
     EXPECT_EQ(shown_cursor(), Qt::PointingHandCursor);
     move_to(-20, 10);
     EXPECT_EQ(shown_cursor(), std::nullopt);
+}
+
+// A download's busy cursor and the shape SetCursor sets share the screen: the busy one goes
+// over the other while it lasts, whichever came first, and nothing of either stays after.
+TEST_F(ShownButton, TheBusyCursorGoesOverTheSetShapeAndLeavesIt)
+{
+    show();
+    const HCURSOR hand = LoadCursorA(0, IDC_HAND);
+    for (bool hand_first : {true, false}) {
+        SCOPED_TRACE(hand_first ? "the hand, then busy" : "busy, then the hand");
+        if (hand_first)
+            SetCursor(hand);
+        forms::show_busy_cursor(true);
+        if (!hand_first)
+            SetCursor(hand);
+        EXPECT_EQ(shown_cursor(), Qt::WaitCursor);
+        forms::show_busy_cursor(false);
+        EXPECT_EQ(shown_cursor(), Qt::PointingHandCursor);
+        move_to(hand_first ? -20 : -30, 10); // no capture: the next move hands the screen back
+        settle();
+        EXPECT_EQ(shown_cursor(), std::nullopt);
+    }
 }
 
 TEST_F(ShownButton, AShapedButtonKeepsItsHoverUntilThePointerLeavesItsBox)
