@@ -88,8 +88,14 @@ FileId file_id(const std::string& path)
 Contents read_store(const std::string& path)
 {
     Contents contents;
-    // Without blocking: the open of a FIFO waits for a writer, that of some devices for ever.
-    const int fd = path.empty() ? -1 : open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    // A node that is no file is not opened at all: a device's open has effects of its own.
+    if (struct stat node; !path.empty() && stat(path.c_str(), &node) == 0 && !S_ISREG(node.st_mode)) {
+        contents.health = Health::Damaged;
+        return contents;
+    }
+    // Without blocking, for what took the name meanwhile: the open of a FIFO waits for a
+    // writer, that of some devices for ever; a terminal never becomes the program's.
+    const int fd = path.empty() ? -1 : open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         const bool missing = path.empty() || errno == ENOENT || errno == ENOTDIR;
         // A socket cannot be opened at all; a node that may not be opened is no store either.
@@ -200,8 +206,11 @@ namespace {
 int open_lock(const std::string& path)
 {
     for (int attempt = 0; attempt < 3; ++attempt) {
-        const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0600);
         struct stat st;
+        // What is there and no file is set aside unopened.
+        const bool other = lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+        const int flags = O_RDWR | O_CREAT | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC;
+        const int fd = other ? -1 : open(path.c_str(), flags, 0600);
         const bool seen = fd >= 0 ? fstat(fd, &st) == 0 : lstat(path.c_str(), &st) == 0;
         if (fd >= 0 && seen && S_ISREG(st.st_mode))
             return fd;

@@ -56,7 +56,12 @@ inline std::string run_in_child(const std::function<std::string()>& body,
     }
     if (child == 0) {
         ::close(channel[0]);
-        const std::string failure = body();
+        std::string failure;
+        try {
+            failure = body();
+        } catch (...) {
+            ::_exit(2); // never back into the test runner, which is the parent's
+        }
         // A short message fits the pipe: the write does not wait for the parent.
         const bool told = ::write(channel[1], failure.data(), failure.size()) == ssize_t(failure.size());
         ::_exit(told ? 0 : 1);
