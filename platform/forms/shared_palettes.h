@@ -29,7 +29,8 @@ private:
     mutable std::vector<QPalette> m_palettes;
 };
 
-// Makes SharedPaletteStyle the application's style, over the style it has, unless it is already.
+// Makes SharedPaletteStyle the application's style, over a style of the desktop's own kind,
+// unless it is already; a style set before it is replaced.
 void use_shared_palettes();
 
 } // namespace platform::forms
