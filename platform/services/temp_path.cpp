@@ -209,10 +209,10 @@ StagedFile::StagedFile(const PrivateDirectory& directory, std::string name)
 
 StagedFile::~StagedFile()
 {
+    if (m_fd >= 0 && !m_renamed)
+        ::unlinkat(m_directory, m_staging.c_str(), 0);
     if (m_fd >= 0)
         ::close(m_fd);
-    if (m_created && !m_renamed)
-        ::unlinkat(m_directory, m_staging.c_str(), 0);
     if (m_lock >= 0)
         ::close(m_lock); // and with it the lock
 }
@@ -238,7 +238,6 @@ void StagedFile::create()
         if (m_fd < 0 && errno != EEXIST)
             break;
     }
-    m_created = m_fd >= 0;
 }
 
 bool StagedFile::write(std::span<const uint8_t> bytes)
@@ -270,12 +269,6 @@ std::optional<FileBytes> StagedFile::read_back(size_t max_bytes) const
     if (!m_renamed)
         return std::nullopt;
     return read_whole(m_fd, max_bytes);
-}
-
-std::optional<FileBytes> read_file(const PrivateDirectory& directory, const std::string& name, size_t max_bytes)
-{
-    const Fd file(::openat(directory.fd(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    return read_whole(file.get(), max_bytes);
 }
 
 std::string private_temp_directory() { return PrivateDirectory().path(); }

@@ -5,8 +5,8 @@
 // or a link in its place, is refused and the next place tried: files written there could be
 // read or redirected by others.
 //
-// Once checked, the directory is held open and its files are made, replaced and read
-// relative to it, never following a link: whatever is done to its path meanwhile (renamed
+// Once checked, the directory is held open and its files are made and replaced relative to
+// it, and read back through their own descriptors, never following a link: whatever is done to its path meanwhile (renamed
 // away, a link put in its place), nothing outside it is created, replaced or read.
 
 #include <cstddef>
@@ -73,17 +73,12 @@ private:
     int m_directory;
     std::string m_name;
     std::string m_staging;
-    int m_fd = -1;
+    int m_fd = -1;   // the staging file, open from its making to the end: the file put in place
     int m_lock = -1; // this writer's own open of the directory, which its lock belongs to
     bool m_tried = false;
-    bool m_created = false;
     bool m_ok = true;
     bool m_renamed = false;
 };
-
-// The regular file `name` of the directory; nothing when there is none, it cannot be read or
-// it holds more than `max_bytes`.
-std::optional<FileBytes> read_file(const PrivateDirectory& directory, const std::string& name, size_t max_bytes);
 
 // The directory with its trailing '/', or empty when no private one can be had.
 std::string private_temp_directory();

@@ -9,9 +9,11 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -64,7 +66,7 @@ TEST_F(PrivateDirectoryTest, FilesAreMadeAndReadInTheDirectoryThatWasChecked)
     StagedFile file(directory, "img_temp.bmp");
     ASSERT_TRUE(file.write(bytes_of("new")));
     ASSERT_TRUE(file.commit());
-    EXPECT_EQ(text_of(read_file(directory, "img_temp.bmp", 100)), "new");
+    EXPECT_EQ(text_of(file.read_back(100)), "new");
     EXPECT_EQ(contents(temp.path / "moved-away"), (Files {{"img_temp.bmp", "new"}}));
     EXPECT_EQ(contents(other.path), (Files {{"img_temp.bmp", "keep me"}}));
 }
@@ -84,7 +86,7 @@ TEST_F(PrivateDirectoryTest, AWritersStagingFileStaysWhileItWritesAndADeadOnesGo
     }
     EXPECT_EQ(contents(private_dir()).size(), 3u); // the result, the dead staging file, first's
     ASSERT_TRUE(first.commit());
-    EXPECT_EQ(text_of(read_file(first_directory, "img_temp.bmp", 100)), "first");
+    EXPECT_EQ(text_of(first.read_back(100)), "first");
 
     const PrivateDirectory directory;
     StagedFile alone(directory, "img_temp.bmp");
@@ -113,20 +115,33 @@ TEST_F(PrivateDirectoryTest, WritersOfOneDirectoryKeepToTheirOwnFiles)
     EXPECT_EQ(text_of(first.read_back(100)), "first");
     EXPECT_EQ(text_of(third.read_back(100)), "third");
     EXPECT_FALSE(third.read_back(4)) << "longer than asked for";
-    EXPECT_FALSE(read_file(directory, "img_temp.bmp", 4));
     EXPECT_EQ(contents(private_dir()), (Files {{"img_temp.bmp", "third"}}));
 }
 
-TEST_F(PrivateDirectoryTest, OnlyARegularFileIsRead)
+// Whatever takes the file's name after it is in place (a FIFO, a directory, a link to a file
+// outside) is never what is read back.
+TEST_F(PrivateDirectoryTest, OnlyTheFilePutInPlaceIsReadBack)
 {
     const PrivateDirectory directory;
     ASSERT_TRUE(directory);
-    ASSERT_EQ(::mkfifo((private_dir() / "fifo").c_str(), 0600), 0);
-    fs::create_directory(private_dir() / "directory");
     std::ofstream(temp.path / "outside") << "outside";
-    fs::create_symlink(temp.path / "outside", private_dir() / "link");
-    for (const char* name : {"fifo", "directory", "link", "missing"})
-        EXPECT_FALSE(read_file(directory, name, 100)) << name;
+    const fs::path name = private_dir() / "img_temp.bmp";
+    const std::vector<std::pair<const char*, std::function<void()>>> cases = {
+        {"a FIFO", [&] { ASSERT_EQ(::mkfifo(name.c_str(), 0600), 0); }},
+        {"a directory", [&] { fs::create_directory(name); }},
+        {"a link", [&] { fs::create_symlink(temp.path / "outside", name); }},
+        {"nothing", [] {}},
+    };
+    for (const auto& [what, put] : cases) {
+        SCOPED_TRACE(what);
+        StagedFile file(directory, "img_temp.bmp");
+        ASSERT_TRUE(file.write(bytes_of("ours")));
+        ASSERT_TRUE(file.commit());
+        fs::remove(name);
+        put();
+        EXPECT_EQ(text_of(file.read_back(100)), "ours");
+        fs::remove(name);
+    }
 }
 
 } // namespace
