@@ -160,12 +160,14 @@ bool UserControlWidget::event(QEvent* event)
 bool UserControlWidget::eventFilter(QObject* watched, QEvent* event)
 {
     // Widgets only: what reaches a window reaches one of its widgets next.
-    if (watched == this || !watched->isWidgetType() || !holds_capture())
+    if (!watched->isWidgetType() || !holds_capture())
         return false;
     switch (event->type()) {
     case QEvent::MouseMove:
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {
+        if (watched == this)
+            break; // its own, as without the capture
         // A press comes with the move that took the pointer there, before the press itself.
         const auto* mouse = static_cast<QMouseEvent*>(event);
         const Qt::MouseButtons held = event->type() == QEvent::MouseMove ? mouse->buttons()
@@ -174,8 +176,9 @@ bool UserControlWidget::eventFilter(QObject* watched, QEvent* event)
         break;
     }
     case QEvent::Leave:
-        // Out of the program's windows no move follows the pointer: the window's leave stands in.
-        if (static_cast<QWidget*>(watched)->isWindow())
+        // Where no move follows the pointer (out of this control, which then gets no more of
+        // its own, or out of the program's windows) the leave stands in for the move.
+        if (watched == this || static_cast<QWidget*>(watched)->isWindow())
             follow_elsewhere(QCursor::pos(), QGuiApplication::mouseButtons(), QGuiApplication::keyboardModifiers());
         break;
     default:
@@ -283,19 +286,6 @@ void UserControlWidget::mouseMoveEvent(QMouseEvent* event)
     mouse_event(event, Move);
 }
 
-void UserControlWidget::leaveEvent(QEvent*)
-{
-    // Where the pointer goes next is another widget, which passes its moves on, or no window
-    // of the program, where this leave stands in for the move that leaves.
-    if (!holds_capture())
-        return;
-    const QPoint global = QCursor::pos();
-    const QPoint local = mapFromGlobal(global);
-    if (local.x() >= 0 && local.y() >= 0 && local.x() <= width() && local.y() <= height())
-        return;
-    follow_elsewhere(global, QGuiApplication::mouseButtons(), QGuiApplication::keyboardModifiers());
-}
-
 void UserControlWidget::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) { // Tab moves the focus on
@@ -378,9 +368,7 @@ void UserControlWidget::focusOutEvent(QFocusEvent* event)
 
 void UserControlWidget::end_focus_loan()
 {
-    if (m_focus_lent)
-        QObject::disconnect(*m_focus_lent);
-    m_focus_lent.reset();
+    QObject::disconnect(m_focus_lent);
 }
 
 void UserControlWidget::showEvent(QShowEvent*)

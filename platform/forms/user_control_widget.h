@@ -11,7 +11,6 @@
 
 #include <cstdint>
 #include <map>
-#include <optional>
 
 namespace platform::forms {
 
@@ -39,7 +38,6 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
-    void leaveEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
@@ -61,7 +59,7 @@ private:
     UserControl& m_host;
     bool m_pressed_inside = false;
     // While a menu has Qt's focus that is still this control's: the watch for where it goes next.
-    std::optional<QMetaObject::Connection> m_focus_lent;
+    QMetaObject::Connection m_focus_lent;
     QPoint m_pointer;                        // where this control last saw the pointer, on screen
     std::map<uint32_t, int16_t> m_keys_down; // X keycode: the code its KeyDown carried
     QImage m_transparent;                    // the image of a transparent control, kept between paints
