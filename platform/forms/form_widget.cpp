@@ -8,11 +8,11 @@
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QGuiApplication>
-#include <QWindow>
 #include <QMenuBar>
 #include <QPainter>
 #include <QScreen>
 #include <QShowEvent>
+#include <QWindow>
 
 #include <algorithm>
 

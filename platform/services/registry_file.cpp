@@ -89,7 +89,7 @@ Contents read_store(const std::string& path)
 {
     Contents contents;
     // A node that is no file is not opened at all: a device's open has effects of its own.
-    if (struct stat node; !path.empty() && stat(path.c_str(), &node) == 0 && !S_ISREG(node.st_mode)) {
+    if (!path.empty() && is_other_than_file(path)) {
         contents.health = Health::Damaged;
         return contents;
     }
@@ -98,8 +98,7 @@ Contents read_store(const std::string& path)
     const int fd = path.empty() ? -1 : open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         const bool missing = path.empty() || errno == ENOENT || errno == ENOTDIR;
-        // A socket cannot be opened at all; a node that may not be opened is no store either.
-        contents.health = missing ? Health::Sound : is_other_than_file(path) ? Health::Damaged : Health::Unreadable;
+        contents.health = missing ? Health::Sound : Health::Unreadable;
         return contents;
     }
     struct stat st;
